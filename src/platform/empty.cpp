@@ -1,0 +1,1 @@
+// Placeholder so that an area library without sources still builds.
