@@ -1,0 +1,33 @@
+// Decoded pictures. Whatever the file's layout (palette, grey, 16, 24 or 32 bits, with or
+// without alpha), a loaded picture is 32-bit premultiplied ARGB, top row first, ready to be
+// drawn on a Canvas and cheap to turn.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    // width * height pixels, row by row from the top; each 0xAARRGGBB premultiplied by alpha.
+    std::vector<uint32_t> pixels;
+
+    std::size_t byteSize() const { return pixels.size() * sizeof(uint32_t); }
+};
+
+// Pictures larger than this on either side are refused rather than decoded (a broken or hostile
+// file must not take the machine's memory).
+constexpr int kMaxPictureSide = 16384;
+
+// Loads a PNG (or any format FreeImage identifies from the file's content). Returns nothing when
+// the file is missing, does not decode, is empty or is larger than kMaxPictureSide. Thread-safe.
+std::optional<Picture> loadPicture(const std::string& path);
+
+// Writes a picture as PNG; false on failure. For tests and tools.
+bool savePicturePng(const Picture& picture, const std::string& path);
+
+// Whether a regular file (or a link to one) exists at path.
+bool pictureFileExists(const std::string& path);
