@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+class ProfileFile;
+
 // Keyboard mappings: Windows virtual-key codes (decimal in the file). 0 switches an action off.
 struct KeyMappingSettings {
     int SelectUp = 38;
@@ -137,6 +139,15 @@ struct LauncherSettings {
 // Reads every key of the settings file at `path`, in table order. Cannot fail: a missing file
 // or key gives the default. Stores the orientation in both Orientation and CurrentOrientation.
 LauncherSettings loadSettings(const std::string& path);
+
+// The same from a settings file already in memory.
+LauncherSettings loadSettings(const ProfileFile& file);
+
+// One text value of the settings file at `path` as GetPrivateProfileStringA gives it into a
+// 256-byte buffer: the value or `defaultText`, at most 254 bytes. Used for the per-game
+// `Mameoptions` lookup at launch (section "Mameoptions", key = romname, default "").
+std::string readProfileText(const std::string& section, const std::string& key,
+                            const std::string& defaultText, const std::string& path);
 
 // Writes the changeable settings back to `path`, keeping every other line of the file as it
 // was. `selectedRomname` is the romname of the selected game, absent when the list is empty

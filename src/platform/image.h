@@ -20,7 +20,7 @@ struct Picture {
 
 // Pictures larger than this on either side are refused rather than decoded (a broken or hostile
 // file must not take the machine's memory).
-constexpr int kMaxPictureSide = 16384;
+constexpr int kMaxPictureSide = 8192;
 
 // Loads a PNG (or any format FreeImage identifies from the file's content). Returns nothing when
 // the file is missing, does not decode, is empty or is larger than kMaxPictureSide. Thread-safe.
@@ -28,6 +28,11 @@ std::optional<Picture> loadPicture(const std::string& path);
 
 // Writes a picture as PNG; false on failure. For tests and tools.
 bool savePicturePng(const Picture& picture, const std::string& path);
+
+// Writes a picture as a file of the given pixel layout, for tests and tools that need pictures
+// of every kind: 1, 4 or 8 (palette), 108 (8-bit grey, no palette colours), 24 (RGB) or 32 (RGBA)
+// bits per pixel. PNG unless the path ends in ".bmp". False on failure or an unknown layout.
+bool savePictureAs(const Picture& picture, const std::string& path, int layout);
 
 // Whether a regular file (or a link to one) exists at path.
 bool pictureFileExists(const std::string& path);

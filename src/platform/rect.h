@@ -12,3 +12,9 @@ struct Rect {
     bool empty() const { return right <= left || bottom <= top; }
     bool operator==(const Rect&) const = default;
 };
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    bool operator==(const Point&) const = default;
+};

@@ -1,0 +1,36 @@
+// The catalogue build run once at start-up: version query, cache or emulator list, history
+// texts, ROM scan, sort and filters, the restored selection, then the start of the pieces that
+// depend on a catalogue (controllers, jukebox, sounds, music, the music-bar timer).
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "catalogue/browse_position.h"
+#include "catalogue/game_record.h"
+#include "config/settings.h"
+#include "platform/message_box.h"
+
+// The steps that other parts of the launcher supply. An empty member is skipped, except
+// showMessage, which then prints its text on standard output.
+struct CatalogueBuildHooks {
+    std::function<void(const std::string& text)> showMessage;  // progress in the message window
+    std::function<void()> closeMessage;
+    std::function<void()> discardKeyPresses;  // forget keys pressed while loading
+    std::function<void()> setUpControllers;
+    std::function<void()> startJukebox;
+    std::function<void(const std::string& path)> playStartupSound;  // asynchronously
+    std::function<void()> playMusicAtStartup;  // called only when MusicPlayAtStartup is set
+    std::function<void()> installMusicHooks;
+    std::function<void()> startMusicBarTimer;  // a 1000 ms timer that repaints the music bar
+};
+
+// Builds `table` and sets `position` for it. The cache at settings.GameCache is used while the
+// emulator's version line equals settings.LastMameVersion (or cannot be read); otherwise, or
+// when the cache cannot be read, the emulator's list is imported and the cache rewritten.
+// settings.LastMameVersion takes the probed version (absent when the probe failed). Fatal
+// problems are shown in `boxes` with the caption "Error" and give 0; the temporary list file is
+// removed on every path. Returns 1 when the launcher can go on. GUI thread; blocks while the
+// emulator runs.
+int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition& position,
+                   MessageBoxes& boxes, const CatalogueBuildHooks& hooks);

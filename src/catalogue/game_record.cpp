@@ -1,0 +1,63 @@
+#include "catalogue/game_record.h"
+
+#include <algorithm>
+#include <cstring>
+
+uint32_t romnameHash(const std::string& key, uint32_t bucketCount)
+{
+    if (bucketCount == 0) return 0;
+    uint32_t sum = 0;
+    for (char c : key) sum += static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(c)));
+    return sum % bucketCount;
+}
+
+int romnameEquals(const std::string& stored, const std::string& lookedUp)
+{
+    return stored == lookedUp ? 1 : 0;
+}
+
+void indexCatalogue(GameTable& table)
+{
+    table.index = HashTable<std::string, GameRecord>::create(
+        static_cast<uint32_t>(table.games.size()), romnameHash, romnameEquals);
+    if (table.index) {
+        // A record without a name cannot be looked up by one.
+        for (auto& game : table.games) {
+            if (!game->romname.empty()) table.index->insert(&game->romname, game.get());
+        }
+    }
+    for (auto& game : table.games) {
+        game->parent = nullptr;
+        if (game->cloneof && table.index) game->parent = table.index->lookup(&*game->cloneof);
+    }
+}
+
+int compareByDescription(const GameRecord& a, const GameRecord& b)
+{
+    // std::string::compare uses char_traits<char>, which compares as unsigned char.
+    const int c = a.description.compare(b.description);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+void sortCatalogue(GameTable& table)
+{
+    std::stable_sort(table.games.begin(), table.games.end(),
+                     [](const std::unique_ptr<GameRecord>& a, const std::unique_ptr<GameRecord>& b) {
+                         return compareByDescription(*a, *b) < 0;
+                     });
+}
+
+int findFilteredIndex(const GameTable& table, const std::string& romname)
+{
+    for (size_t i = 0; i < table.filtered.size(); ++i) {
+        if (table.filtered[i]->romname == romname) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void releaseCatalogue(GameTable& table)
+{
+    table.filtered.clear();
+    table.index.reset();
+    table.games.clear();
+}

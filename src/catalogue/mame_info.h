@@ -1,0 +1,21 @@
+// The history texts of mameinfo.dat: each "$info=<name>" entry's "$mame" section is attached to
+// the game of that name as its infoLines.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "catalogue/game_record.h"
+
+// Reads the file at `path` and attaches its entries to the games of `table` (which must be
+// indexed). Returns 0 after "Error opening file: [%s]" on standard output when the file cannot
+// be opened; otherwise 1, even when the file is not in order (then "Failed to load data from
+// mameinfo.dat!" is printed and the entries read before the fault stay attached). The caller
+// decides whether reading is switched on.
+int loadMameInfo(const std::string& path, GameTable& table);
+
+// Reads the open `file` to its end. Returns 1 when the reading ended outside an entry, 0 when
+// the file ended (or a marker out of order, reported as "invalid state found!!!", stopped the
+// reading) inside one, or when the file could not be read. Lines end with LF or CR LF; lines
+// longer than 1023 bytes arrive in pieces.
+int readMameInfo(std::FILE* file, GameTable& table);

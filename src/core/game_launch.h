@@ -1,0 +1,68 @@
+// Starting a game: the emulator runs with the game's short name and the game's own extra options
+// (its [Mameoptions] entry, else its parent's), from the emulator's folder, and the launcher waits
+// until it ends. Meanwhile the screen saver is off, the music optionally paused, and the launcher's
+// window out of the emulator's way.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "catalogue/game_record.h"
+#include "config/settings.h"
+#include "platform/message_box.h"
+#include "platform/process.h"
+#include "platform/screen.h"
+
+// The longest command line a launch accepts, as the 256-byte buffers of the settings contract
+// allow. Longer ones are refused, never cut: a cut line would run the wrong game or options.
+inline constexpr size_t kMaxCommandLineLength = 255;
+
+// The [Mameoptions] value for one key (a romname), "" when the key is absent or empty.
+using MameOptionsLookup = std::function<std::string(const std::string& romname)>;
+using ProcessRunner = std::function<ProcessResult(const ProcessRequest&)>;
+
+// Reads [Mameoptions] from the settings file at `settingsPath` at each call (values cut to 254
+// bytes, as the profile functions do).
+MameOptionsLookup mameOptionsFromFile(const std::string& settingsPath);
+
+// The game's options: its own entry, or, when that is empty and the game is a clone, its parent's.
+std::string findMameOptions(const GameRecord& game, const MameOptionsLookup& lookup);
+
+// The folder part of the emulator path (everything before its last "/"; "/" for a program in the
+// root folder). Empty, meaning the launcher's current folder, when the path has no folder part.
+std::string emulatorWorkingDirectory(const std::string& mameExe);
+
+// "<emulator> <romname>" or "<emulator> <romname> <options>", nothing quoted.
+std::string composeLaunchCommandLine(const std::string& mameExe, const std::string& romname,
+                                     const std::string& options);
+
+struct LaunchHooks {
+    MameOptionsLookup mameOptions;         // required
+    ProcessRunner runProcess;              // null: the platform's runProcess
+    std::function<bool()> isMusicPlaying;  // null: no music
+    std::function<void(bool paused)> pauseMusic;
+};
+
+// GUI thread. Borrows everything it is given; they must outlive it.
+class GameLauncher {
+public:
+    GameLauncher(const LauncherSettings& settings, Screen& screen, MessageBoxes& messages,
+                 LaunchHooks hooks);
+
+    // Runs the game and blocks until the emulator ends. Returns 1 when the emulator was started
+    // and has ended, with its exit code in `exitCode` (128 + the signal number when a signal
+    // ended it); 0, with a message box shown and `exitCode` untouched, when it could not be
+    // started: no emulator set, a command line over 255 characters, a program that does not
+    // exist, is a folder or is not executable, or any other start failure. The screen saver and
+    // the music are restored on every path.
+    int launchGame(const GameRecord& game, int& exitCode);
+
+private:
+    // A reason why `program` cannot run, checked before the screen is given up; empty when fine.
+    static std::string programProblem(const std::string& program);
+
+    const LauncherSettings& settings_;
+    Screen& screen_;
+    MessageBoxes& messages_;
+    LaunchHooks hooks_;
+};

@@ -1,0 +1,83 @@
+// Screenshots and flyers: finding a game's PNG (a clone falls back to its parent's), turning it
+// upright for the viewer in the current orientation, and drawing it unscaled in a corner of the
+// list view or fitted into a cell of the image browser.
+//
+// Decoded, turned pictures are kept in a small cache bounded by memory, so that the list view,
+// which draws two pictures on every repaint, does not decode them again while the player holds a
+// direction. What reaches the screen is the same as decoding on every draw.
+#pragma once
+
+#include <cstddef>
+#include <list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "catalogue/game_record.h"
+#include "config/settings.h"
+#include "platform/canvas.h"
+#include "platform/image.h"
+#include "platform/rect.h"
+
+enum class PictureKind { Screenshot, Flyer };
+
+// "<folder>/<romname>.png" when that file exists, else the same for the game's cloneof when it
+// has one and that file exists, else nothing.
+std::optional<std::string> findPicture(const std::string& folder, const GameRecord& game);
+
+// Row stride in bytes of a bottom-up device-independent bitmap: rows padded to 4 bytes.
+int dibRowStride(int width, int bitsPerPixel);
+
+// The picture turned for the orientation: -90 a quarter turn counter-clockwise (the old top edge
+// becomes the left edge), 90 clockwise (it becomes the right edge), 180 a half turn; any other
+// value leaves it as it is.
+Picture turnPicture(const Picture& picture, int orientation);
+
+// Screen position of the top-left pixel of a w x h picture placed 10 pixels in from the corner
+// of `area` that is the viewer's bottom-right (screenshot) or top-right (flyer).
+Point cornerPicturePosition(PictureKind kind, int orientation, const Rect& area, int w, int h);
+
+// Where a picture of iw x ih lands when fitted into `box` keeping its aspect ratio, centred.
+// Empty for an empty box or picture.
+Rect fittedPictureRect(const Rect& box, int iw, int ih);
+
+class PictureCache {
+public:
+    // Holds decoded pictures up to about maxBytes of pixels (at least the most recent one).
+    explicit PictureCache(std::size_t maxBytes = kDefaultMaxBytes);
+
+    // Default: a few screens' worth of 640 x 480 pictures in all orientations in use.
+    static constexpr std::size_t kDefaultMaxBytes = 48u << 20;
+
+    // The picture at path, turned for orientation; null when the file does not decode (that
+    // answer is remembered too). The pointer stays valid while the caller holds it.
+    std::shared_ptr<const Picture> get(const std::string& path, int orientation);
+
+    std::size_t bytesHeld() const { return bytes_; }
+    int decodeCount() const { return decodes_; }  // files decoded since construction
+    void clear();
+
+private:
+    struct Entry {
+        std::string key;
+        std::shared_ptr<const Picture> picture;  // null: does not decode
+        std::size_t bytes = 0;
+    };
+    void trim();
+    std::size_t maxBytes_;
+    std::size_t bytes_ = 0;
+    int decodes_ = 0;
+    std::list<Entry> lru_;  // most recent first
+    std::unordered_map<std::string, std::list<Entry>::iterator> index_;
+};
+
+// Draws the game's screenshot or flyer unscaled in its corner of `area` (nothing when it has
+// none or it does not decode). Folders and orientation come from the settings.
+void drawCornerPicture(Canvas& canvas, PictureCache& cache, const LauncherSettings& settings,
+                       const GameRecord& game, const Rect& area, PictureKind kind);
+
+// Draws the picture chosen by PreviewPictures scaled to fit `box`, centred (nothing when the
+// game has none).
+void drawPictureFitted(Canvas& canvas, PictureCache& cache, const LauncherSettings& settings,
+                       const GameRecord& game, const Rect& box);

@@ -1,0 +1,63 @@
+// The browse screen's drawing state and the composition of a whole frame: background, the two
+// status bars, then the list view or the image browser in what the bars leave free. Nothing is
+// drawn straight onto the screen: the frame is composed off screen and presented whole.
+#pragma once
+
+#include "catalogue/browse_position.h"
+#include "catalogue/game_record.h"
+#include "config/settings.h"
+#include "display/font_cache.h"
+#include "display/game_pictures.h"
+#include "display/image_browser.h"
+#include "music/music_status.h"
+#include "platform/canvas.h"
+#include "platform/rect.h"
+#include "platform/screen.h"
+
+// The view rectangle left between the bars: the music bar takes the viewer's top edge, the game
+// bar the viewer's bottom edge.
+Rect viewRectangle(int orientation, int W, int H, int gameBarThickness, int musicBarThickness);
+
+class BrowseDisplay {
+public:
+    // Borrows the settings, the catalogue and the browse position for its whole life; they are
+    // read (and the position's firstVisibleIndex and pageDirty written) on every composition.
+    BrowseDisplay(const LauncherSettings& settings, const GameTable& table,
+                  BrowsePosition& position);
+
+    // The jukebox snapshot the music bar shows; an empty query means no music bar.
+    void setMusicStatusQuery(MusicStatusQuery query) { musicQuery_ = std::move(query); }
+
+    // Composes a whole frame into `frame` (any size). GUI thread.
+    void composeFrame(Canvas& frame);
+    // Redraws only the music bar of `frame` (nothing when the filtered view is empty).
+    void drawMusicBarOnly(Canvas& frame);
+    // composeFrame / drawMusicBarOnly into the screen's frame, then present it.
+    void repaintAll(Screen& screen);
+    void repaintMusicBar(Screen& screen);
+
+    // Thickness of each bar in the last frame drawn, 0 for a hidden bar.
+    int gameBarThickness() const { return gameBarThickness_; }
+    int musicBarThickness() const { return musicBarThickness_; }
+
+    // Page sizes for the browse controller, in the current orientation, for a client area of
+    // width x height: lines of the list font, and preview rows (less `reserved`) and columns.
+    int countTextLines(int width, int height, int reserved);
+    int countPreviewRows(int width, int height, int reserved);
+    int countPreviewColumns(int width, int height) const;
+
+    FontCache& fonts() { return fonts_; }
+    PictureCache& pictures() { return pictures_; }
+    const ImageBrowser& imageBrowser() const { return imageBrowser_; }
+
+private:
+    const LauncherSettings& settings_;
+    const GameTable& table_;
+    BrowsePosition& position_;
+    MusicStatusQuery musicQuery_;
+    FontCache fonts_;
+    PictureCache pictures_;
+    ImageBrowser imageBrowser_;
+    int gameBarThickness_ = 0;
+    int musicBarThickness_ = 0;
+};

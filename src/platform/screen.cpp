@@ -1,0 +1,133 @@
+#include "platform/screen.h"
+
+#include <algorithm>
+
+ScreenLayer* LayerStack::find(LayerId id)
+{
+    for (auto& layer : layers_)
+        if (layer.id == id) return &layer;
+    return nullptr;
+}
+
+LayerId LayerStack::add(const Rect& rect)
+{
+    ScreenLayer layer;
+    layer.id = nextId_++;
+    layer.rect = rect;
+    layer.canvas = Canvas(rect.width(), rect.height());
+    layers_.push_back(std::move(layer));
+    return layers_.back().id;
+}
+
+void LayerStack::move(LayerId id, const Rect& rect)
+{
+    ScreenLayer* layer = find(id);
+    if (!layer) return;
+    if (rect.width() != layer->rect.width() || rect.height() != layer->rect.height())
+        layer->canvas = Canvas(rect.width(), rect.height());
+    layer->rect = rect;
+}
+
+void LayerStack::setVisible(LayerId id, bool visible)
+{
+    if (ScreenLayer* layer = find(id)) layer->visible = visible;
+}
+
+void LayerStack::raise(LayerId id)
+{
+    auto it = std::find_if(layers_.begin(), layers_.end(),
+                           [id](const ScreenLayer& l) { return l.id == id; });
+    if (it == layers_.end()) return;
+    std::rotate(it, it + 1, layers_.end());
+}
+
+void LayerStack::remove(LayerId id)
+{
+    std::erase_if(layers_, [id](const ScreenLayer& l) { return l.id == id; });
+}
+
+Canvas* LayerStack::canvas(LayerId id)
+{
+    ScreenLayer* layer = find(id);
+    return layer ? &layer->canvas : nullptr;
+}
+
+std::optional<Rect> LayerStack::rect(LayerId id) const
+{
+    for (const auto& layer : layers_)
+        if (layer.id == id) return layer.rect;
+    return std::nullopt;
+}
+
+void LayerStack::composite(const Canvas& frame, Canvas& out) const
+{
+    out.copyFrom(frame, Rect{0, 0, frame.width(), frame.height()}, 0, 0);
+    for (const auto& layer : layers_) {
+        if (!layer.visible) continue;
+        out.copyFrom(layer.canvas, Rect{0, 0, layer.canvas.width(), layer.canvas.height()},
+                     layer.rect.left, layer.rect.top);
+    }
+}
+
+FakeScreen::FakeScreen(int width, int height) : frame_(width, height), presented_(width, height)
+{
+}
+
+void FakeScreen::present()
+{
+    ++presentCount;
+    layers_.composite(frame_, presented_);
+}
+
+bool FakeScreen::saveScreenshot(const std::string& path)
+{
+    if (presentCount == 0) layers_.composite(frame_, presented_);
+    return presented_.savePng(path);
+}
+
+std::optional<ScreenEvent> FakeScreen::pollEvent()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (queue_.empty()) return std::nullopt;
+    ScreenEvent event = queue_.front();
+    queue_.pop_front();
+    return event;
+}
+
+void FakeScreen::postFromAnyThread(ScreenEventType type)
+{
+    push(ScreenEvent{type, 0, 0});
+}
+
+void FakeScreen::requestRepaint()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& e : queue_)
+        if (e.type == ScreenEventType::Repaint) return;
+    queue_.push_back(ScreenEvent{ScreenEventType::Repaint, 0, 0});
+}
+
+void FakeScreen::suspendForChild()
+{
+    ++suspendCount;
+    focused = false;
+}
+
+void FakeScreen::resumeAfterChild()
+{
+    ++resumeCount;
+    focused = true;
+}
+
+void FakeScreen::push(const ScreenEvent& event)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back(event);
+}
+
+bool FakeScreen::fireTimer(int id)
+{
+    if (!timers.count(id)) return false;
+    push(ScreenEvent{ScreenEventType::Timer, 0, id});
+    return true;
+}

@@ -1,0 +1,339 @@
+// The real screen on SDL2: one borderless window at the desktop size at (0, 0) (a full-screen
+// desktop window may keep its created size when no window manager runs), a streaming texture
+// the composited frame is uploaded to, and SDL's event queue as the pump. Our own events (timers,
+// repaint requests, the audio thread's notes) travel through SDL_PushEvent, which is safe from
+// any thread.
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include <SDL.h>
+
+#include "platform/screen.h"
+
+namespace {
+
+struct WindowDeleter {
+    void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
+};
+struct RendererDeleter {
+    void operator()(SDL_Renderer* r) const { SDL_DestroyRenderer(r); }
+};
+struct TextureDeleter {
+    void operator()(SDL_Texture* t) const { SDL_DestroyTexture(t); }
+};
+
+int virtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode)
+{
+    if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+    if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12)
+        return kVkF1 + (scancode - SDL_SCANCODE_F1);
+    if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_9)
+        return kVkNumpad0 + 1 + (scancode - SDL_SCANCODE_KP_1);
+    switch (scancode) {
+    case SDL_SCANCODE_KP_0: return kVkNumpad0;
+    case SDL_SCANCODE_KP_ENTER: return kVkReturn;
+    case SDL_SCANCODE_KP_MULTIPLY: return kVkMultiply;
+    case SDL_SCANCODE_KP_PLUS: return kVkAdd;
+    case SDL_SCANCODE_KP_MINUS: return kVkSubtract;
+    case SDL_SCANCODE_KP_PERIOD: return kVkDecimal;
+    case SDL_SCANCODE_KP_DIVIDE: return kVkDivide;
+    case SDL_SCANCODE_LEFT: return kVkLeft;
+    case SDL_SCANCODE_UP: return kVkUp;
+    case SDL_SCANCODE_RIGHT: return kVkRight;
+    case SDL_SCANCODE_DOWN: return kVkDown;
+    case SDL_SCANCODE_ESCAPE: return kVkEscape;
+    case SDL_SCANCODE_LCTRL:
+    case SDL_SCANCODE_RCTRL: return kVkControl;
+    case SDL_SCANCODE_LSHIFT:
+    case SDL_SCANCODE_RSHIFT: return kVkShift;
+    case SDL_SCANCODE_LALT:
+    case SDL_SCANCODE_RALT: return kVkMenu;
+    case SDL_SCANCODE_RETURN: return kVkReturn;
+    case SDL_SCANCODE_SPACE: return kVkSpace;
+    case SDL_SCANCODE_BACKSPACE: return kVkBack;
+    case SDL_SCANCODE_TAB: return kVkTab;
+    case SDL_SCANCODE_PAUSE: return kVkPause;
+    case SDL_SCANCODE_CAPSLOCK: return kVkCapital;
+    case SDL_SCANCODE_PAGEUP: return kVkPrior;
+    case SDL_SCANCODE_PAGEDOWN: return kVkNext;
+    case SDL_SCANCODE_END: return kVkEnd;
+    case SDL_SCANCODE_HOME: return kVkHome;
+    case SDL_SCANCODE_INSERT: return kVkInsert;
+    case SDL_SCANCODE_DELETE: return kVkDelete;
+    case SDL_SCANCODE_SEMICOLON: return kVkOemSemicolon;
+    case SDL_SCANCODE_EQUALS: return kVkOemPlus;
+    case SDL_SCANCODE_COMMA: return kVkOemComma;
+    case SDL_SCANCODE_MINUS: return kVkOemMinus;
+    case SDL_SCANCODE_PERIOD: return kVkOemPeriod;
+    case SDL_SCANCODE_SLASH: return kVkOemSlash;
+    case SDL_SCANCODE_GRAVE: return kVkOemBacktick;
+    case SDL_SCANCODE_LEFTBRACKET: return kVkOemOpenBracket;
+    case SDL_SCANCODE_BACKSLASH: return kVkOemBackslash;
+    case SDL_SCANCODE_RIGHTBRACKET: return kVkOemCloseBracket;
+    case SDL_SCANCODE_APOSTROPHE: return kVkOemQuote;
+    default: return 0;
+    }
+}
+
+class SdlScreen final : public Screen {
+public:
+    ~SdlScreen() override;
+    bool init(const std::string& title, std::string* error);
+
+    int width() const override { return frame_.width(); }
+    int height() const override { return frame_.height(); }
+    Canvas& frame() override { return frame_; }
+    LayerId addLayer(const Rect& rect) override { return layers_.add(rect); }
+    void moveLayer(LayerId id, const Rect& rect) override { layers_.move(id, rect); }
+    void setLayerVisible(LayerId id, bool visible) override { layers_.setVisible(id, visible); }
+    void raiseLayer(LayerId id) override { layers_.raise(id); }
+    void removeLayer(LayerId id) override { layers_.remove(id); }
+    Canvas* layerCanvas(LayerId id) override { return layers_.canvas(id); }
+    std::optional<Rect> layerRect(LayerId id) const override { return layers_.rect(id); }
+    void show() override;
+    void present() override;
+    bool saveScreenshot(const std::string& path) override;
+    std::optional<ScreenEvent> pollEvent() override;
+    void postFromAnyThread(ScreenEventType type) override { pushUser(type, 0); }
+    void postQuit() override { pushUser(ScreenEventType::Quit, 0); }
+    void requestRepaint() override;
+    void startTimer(int id, int ms) override;
+    void stopTimer(int id) override;
+    void hideCursor() override { SDL_ShowCursor(SDL_DISABLE); }
+    void showCursor() override { SDL_ShowCursor(SDL_ENABLE); }
+    void setScreenSaverEnabled(bool enabled) override
+    {
+        enabled ? SDL_EnableScreenSaver() : SDL_DisableScreenSaver();
+    }
+    void suspendForChild() override;
+    void resumeAfterChild() override;
+    bool hasFocus() const override { return focused_; }
+
+private:
+    // One running timer. Entries live as long as the screen, so that a callback still running
+    // on SDL's timer thread while the timer is stopped never touches freed memory.
+    struct Timer {
+        SdlScreen* screen = nullptr;
+        int id = 0;
+        SDL_TimerID sdlId = 0;
+        std::atomic<bool> running{false};
+        std::atomic<bool> pending{false};  // at most one Timer event per timer in the queue
+    };
+    static Uint32 onTimer(Uint32 interval, void* param);
+    void pushUser(ScreenEventType type, int timerId);
+
+    bool videoStarted_ = false;
+    std::unique_ptr<SDL_Window, WindowDeleter> window_;
+    std::unique_ptr<SDL_Renderer, RendererDeleter> renderer_;
+    std::unique_ptr<SDL_Texture, TextureDeleter> texture_;
+    Canvas frame_;
+    Canvas composed_;
+    bool composedValid_ = false;
+    LayerStack layers_;
+    Uint32 userEvent_ = 0;
+    std::atomic<bool> repaintPending_{false};
+    std::vector<std::unique_ptr<Timer>> timers_;
+    bool focused_ = false;
+    bool shown_ = false;
+    std::string screenshotPath_;
+};
+
+SdlScreen::~SdlScreen()
+{
+    for (auto& timer : timers_)
+        if (timer->running.exchange(false)) SDL_RemoveTimer(timer->sdlId);
+    texture_.reset();
+    renderer_.reset();
+    window_.reset();
+    if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+}
+
+bool SdlScreen::init(const std::string& title, std::string* error)
+{
+    auto fail = [&](const char* what) {
+        if (error) *error = std::string(what) + ": " + SDL_GetError();
+        return false;
+    };
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) return fail("SDL video");
+    videoStarted_ = true;
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return fail("desktop size");
+    window_.reset(SDL_CreateWindow(title.c_str(), 0, 0, mode.w, mode.h,
+                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS));
+    if (!window_) return fail("window");
+    renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
+    if (!renderer_) renderer_.reset(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_SOFTWARE));
+    if (!renderer_) return fail("renderer");
+    texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888,
+                                     SDL_TEXTUREACCESS_STREAMING, mode.w, mode.h));
+    if (!texture_) return fail("texture");
+    userEvent_ = SDL_RegisterEvents(1);
+    if (userEvent_ == static_cast<Uint32>(-1)) return fail("user events");
+    frame_ = Canvas(mode.w, mode.h);
+    composed_ = Canvas(mode.w, mode.h);
+    SDL_StopTextInput();
+    if (const char* path = std::getenv("QUORVANE_SCREENSHOT"); path && *path)
+        screenshotPath_ = path;
+    return true;
+}
+
+void SdlScreen::show()
+{
+    SDL_ShowWindow(window_.get());
+    SDL_SetWindowPosition(window_.get(), 0, 0);
+    SDL_RaiseWindow(window_.get());
+    shown_ = true;
+}
+
+void SdlScreen::present()
+{
+    layers_.composite(frame_, composed_);
+    composedValid_ = true;
+    SDL_UpdateTexture(texture_.get(), nullptr, composed_.data(), composed_.stride());
+    SDL_RenderClear(renderer_.get());
+    SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, nullptr);
+    SDL_RenderPresent(renderer_.get());
+    if (!screenshotPath_.empty()) composed_.savePng(screenshotPath_);
+}
+
+bool SdlScreen::saveScreenshot(const std::string& path)
+{
+    if (!composedValid_) {
+        layers_.composite(frame_, composed_);
+        composedValid_ = true;
+    }
+    return composed_.savePng(path);
+}
+
+void SdlScreen::pushUser(ScreenEventType type, int timerId)
+{
+    SDL_Event event;
+    std::memset(&event, 0, sizeof event);
+    event.type = userEvent_;
+    event.user.code = static_cast<Sint32>(type);
+    event.user.data1 = nullptr;
+    event.user.data2 = reinterpret_cast<void*>(static_cast<intptr_t>(timerId));
+    SDL_PushEvent(&event);
+}
+
+void SdlScreen::requestRepaint()
+{
+    if (!repaintPending_.exchange(true)) pushUser(ScreenEventType::Repaint, 0);
+}
+
+Uint32 SdlScreen::onTimer(Uint32 interval, void* param)
+{
+    auto* timer = static_cast<Timer*>(param);
+    if (!timer->running.load()) return 0;
+    if (!timer->pending.exchange(true)) timer->screen->pushUser(ScreenEventType::Timer, timer->id);
+    return interval;
+}
+
+void SdlScreen::startTimer(int id, int ms)
+{
+    stopTimer(id);
+    auto timer = std::make_unique<Timer>();
+    timer->screen = this;
+    timer->id = id;
+    timer->running = true;
+    timer->sdlId = SDL_AddTimer(static_cast<Uint32>(ms > 0 ? ms : 1), &SdlScreen::onTimer,
+                                timer.get());
+    if (timer->sdlId == 0) return;
+    timers_.push_back(std::move(timer));
+}
+
+void SdlScreen::stopTimer(int id)
+{
+    for (auto& timer : timers_)
+        if (timer->id == id && timer->running.exchange(false)) SDL_RemoveTimer(timer->sdlId);
+}
+
+std::optional<ScreenEvent> SdlScreen::pollEvent()
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == userEvent_) {
+            auto type = static_cast<ScreenEventType>(event.user.code);
+            int timerId = static_cast<int>(reinterpret_cast<intptr_t>(event.user.data2));
+            if (type == ScreenEventType::Repaint) repaintPending_ = false;
+            if (type == ScreenEventType::Timer) {
+                bool live = false;
+                for (auto& timer : timers_) {
+                    if (timer->id == timerId && timer->running) {
+                        timer->pending = false;
+                        live = true;
+                    }
+                }
+                if (!live) continue;  // stopped after the event was queued
+            }
+            return ScreenEvent{type, 0, timerId};
+        }
+        switch (event.type) {
+        case SDL_QUIT:
+            return ScreenEvent{ScreenEventType::Quit, 0, 0};
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            // Auto-repeat is not a new press: the keyboard state counts presses itself.
+            if (event.key.repeat) continue;
+            int vk = virtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
+            bool down = event.type == SDL_KEYDOWN;
+            if (down && vk == kVkF12)
+                saveScreenshot(screenshotPath_.empty() ? "quorvane-screenshot.png"
+                                                       : screenshotPath_);
+            return ScreenEvent{down ? ScreenEventType::KeyDown : ScreenEventType::KeyUp, vk, 0};
+        }
+        case SDL_WINDOWEVENT:
+            switch (event.window.event) {
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+                focused_ = true;
+                return ScreenEvent{ScreenEventType::FocusGained, 0, 0};
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+                focused_ = false;
+                return ScreenEvent{ScreenEventType::FocusLost, 0, 0};
+            case SDL_WINDOWEVENT_EXPOSED:
+            case SDL_WINDOWEVENT_RESTORED:
+                return ScreenEvent{ScreenEventType::Repaint, 0, 0};
+            default:
+                continue;
+            }
+        default:
+            continue;
+        }
+    }
+    return std::nullopt;
+}
+
+void SdlScreen::suspendForChild()
+{
+    SDL_SetWindowGrab(window_.get(), SDL_FALSE);
+    SDL_MinimizeWindow(window_.get());
+    SDL_HideWindow(window_.get());
+    focused_ = false;
+}
+
+void SdlScreen::resumeAfterChild()
+{
+    SDL_ShowWindow(window_.get());
+    SDL_RestoreWindow(window_.get());
+    SDL_SetWindowPosition(window_.get(), 0, 0);
+    SDL_RaiseWindow(window_.get());
+    SDL_SetWindowInputFocus(window_.get());
+    SDL_StopTextInput();
+    // Presses made while the child ran are not ours.
+    SDL_FlushEvents(SDL_KEYDOWN, SDL_KEYUP);
+    SDL_PumpEvents();
+    focused_ = (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
+
+}  // namespace
+
+std::unique_ptr<Screen> createSdlScreen(const std::string& title, std::string* error)
+{
+    auto screen = std::make_unique<SdlScreen>();
+    if (!screen->init(title, error)) return nullptr;
+    return screen;
+}
