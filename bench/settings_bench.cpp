@@ -1,9 +1,9 @@
 // Start-up and shutdown cost of the settings file: loading reads every key of a full file, saving
 // rewrites the changeable ones. Both must stay well under a frame even on a slow cabinet.
-#include <benchmark/benchmark.h>
-
 #include <filesystem>
 #include <string>
+
+#include <benchmark/benchmark.h>
 
 #include "config/settings.h"
 #include "platform/profile.h"

@@ -82,9 +82,10 @@ int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition&
             loaded = true;
         } else {
             // A damaged cache is only a copy: rebuild it rather than refuse to start.
-            std::printf("The game cache [%s] cannot be read; rebuilding it from the emulator's "
-                        "list\n",
-                        settings.GameCache.c_str());
+            std::printf(
+                "The game cache [%s] cannot be read; rebuilding it from the emulator's "
+                "list\n",
+                settings.GameCache.c_str());
             std::fflush(stdout);
         }
     }

@@ -15,22 +15,22 @@ int runAndReport(const ProcessRequest& request, int* exitCodeOut, MessageBoxes& 
 {
     const ProcessResult result = runProcess(request);
     switch (result.failure) {
-    case ProcessFailure::None:
-        if (exitCodeOut != nullptr) *exitCodeOut = result.exitCode;
-        return 1;
-    case ProcessFailure::CannotWait:
-        // The child ran; only its exit code is unknown.
-        boxes.show("GetExitCodeProcess failed!", kErrorCaption);
-        if (exitCodeOut != nullptr) *exitCodeOut = -1;
-        return 1;
-    case ProcessFailure::CannotCreateOutput:
-        boxes.show("Failed to create file [" + request.outputPath + "]!", kErrorCaption);
-        return 0;
-    case ProcessFailure::EmptyCommand:
-    case ProcessFailure::CannotStart:
-        std::printf("%s\n", result.error.c_str());
-        boxes.show("Failed to execute [" + request.commandLine + "]!", kErrorCaption);
-        return 0;
+        case ProcessFailure::None:
+            if (exitCodeOut != nullptr) *exitCodeOut = result.exitCode;
+            return 1;
+        case ProcessFailure::CannotWait:
+            // The child ran; only its exit code is unknown.
+            boxes.show("GetExitCodeProcess failed!", kErrorCaption);
+            if (exitCodeOut != nullptr) *exitCodeOut = -1;
+            return 1;
+        case ProcessFailure::CannotCreateOutput:
+            boxes.show("Failed to create file [" + request.outputPath + "]!", kErrorCaption);
+            return 0;
+        case ProcessFailure::EmptyCommand:
+        case ProcessFailure::CannotStart:
+            std::printf("%s\n", result.error.c_str());
+            boxes.show("Failed to execute [" + request.commandLine + "]!", kErrorCaption);
+            return 0;
     }
     return 0;
 }

@@ -1,11 +1,11 @@
 #include "catalogue/game_cache.h"
 
-#include <libxml/xmlwriter.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include <libxml/xmlwriter.h>
 
 #include "catalogue/xml_stream.h"
 #include "platform/files.h"
@@ -21,10 +21,7 @@ struct WriterDeleter {
     void operator()(xmlTextWriter* writer) const { xmlFreeTextWriter(writer); }
 };
 
-const xmlChar* x(const char* text)
-{
-    return reinterpret_cast<const xmlChar*>(text);
-}
+const xmlChar* x(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
 
 // XML 1.0 cannot hold control characters other than tab, line feed and carriage return; one in
 // a text would make the whole cache unreadable, so it is left out. Texts read from the
@@ -55,7 +52,10 @@ public:
     {
         return check(xmlTextWriterStartElement(writer_, x(element)), failure);
     }
-    bool end() { return check(xmlTextWriterEndElement(writer_), "Error at xmlTextWriterEndElement"); }
+    bool end()
+    {
+        return check(xmlTextWriterEndElement(writer_), "Error at xmlTextWriterEndElement");
+    }
     bool attribute(const char* name, const std::string& value, const char* failure)
     {
         return check(xmlTextWriterWriteAttribute(writer_, x(name), x(xmlSafe(value).c_str())),

@@ -41,10 +41,11 @@ int compareByDescription(const GameRecord& a, const GameRecord& b)
 
 void sortCatalogue(GameTable& table)
 {
-    std::stable_sort(table.games.begin(), table.games.end(),
-                     [](const std::unique_ptr<GameRecord>& a, const std::unique_ptr<GameRecord>& b) {
-                         return compareByDescription(*a, *b) < 0;
-                     });
+    std::stable_sort(
+        table.games.begin(), table.games.end(),
+        [](const std::unique_ptr<GameRecord>& a, const std::unique_ptr<GameRecord>& b) {
+            return compareByDescription(*a, *b) < 0;
+        });
 }
 
 int findFilteredIndex(const GameTable& table, const std::string& romname)

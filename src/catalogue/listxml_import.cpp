@@ -15,10 +15,7 @@ namespace {
 
 using xml_stream::StreamReader;
 
-bool equals(const char* a, const char* b)
-{
-    return std::strcmp(a, b) == 0;
-}
+bool equals(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
 // The control attribute of the older list layout: one name per bit.
 uint16_t controlFromName(const char* name)
@@ -27,9 +24,9 @@ uint16_t controlFromName(const char* name)
         const char* name;
         uint16_t bit;
     } kNames[] = {
-        {"dial", kControlDial},       {"doublejoy8way", kControlDoubleJoy8Way},
-        {"joy4way", kControlJoy4Way}, {"joy8way", kControlJoy8Way},
-        {"paddle", kControlPaddle},   {"stick", kControlStick},
+        {"dial", kControlDial},           {"doublejoy8way", kControlDoubleJoy8Way},
+        {"joy4way", kControlJoy4Way},     {"joy8way", kControlJoy8Way},
+        {"paddle", kControlPaddle},       {"stick", kControlStick},
         {"trackball", kControlTrackball},
     };
     for (const auto& entry : kNames) {
@@ -212,17 +209,17 @@ void finishGame(GameInProgress& game, std::vector<std::unique_ptr<GameRecord>>& 
 void assignText(GameRecord& record, TextField field, const char* text)
 {
     switch (field) {
-    case TextField::Description:
-        record.description = text;
-        break;
-    case TextField::Year:
-        record.year = xml_stream::decimal(text);
-        break;
-    case TextField::Manufacturer:
-        record.manufacturer = text;
-        break;
-    case TextField::None:
-        break;
+        case TextField::Description:
+            record.description = text;
+            break;
+        case TextField::Year:
+            record.year = xml_stream::decimal(text);
+            break;
+        case TextField::Manufacturer:
+            record.manufacturer = text;
+            break;
+        case TextField::None:
+            break;
     }
 }
 
@@ -316,9 +313,10 @@ int importListXml(const std::string& path, GameTable& table, const std::string& 
         std::fflush(stdout);
         return 0;
     }
-    std::printf("Game list: %d games kept; left out %d not runnable, %d BIOS sets, "
-                "%d without a screen\n",
-                counts.kept, counts.notRunnable, counts.bios, counts.noScreen);
+    std::printf(
+        "Game list: %d games kept; left out %d not runnable, %d BIOS sets, "
+        "%d without a screen\n",
+        counts.kept, counts.notRunnable, counts.bios, counts.noScreen);
     std::fflush(stdout);
 
     releaseCatalogue(table);

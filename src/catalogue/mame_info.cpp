@@ -99,7 +99,8 @@ int loadMameInfo(const std::string& path, GameTable& table)
         std::fflush(stdout);
         return 0;
     }
-    if (readMameInfo(file.get(), table) == 0) std::printf("Failed to load data from mameinfo.dat!\n");
+    if (readMameInfo(file.get(), table) == 0)
+        std::printf("Failed to load data from mameinfo.dat!\n");
     std::fflush(stdout);
     return 1;
 }

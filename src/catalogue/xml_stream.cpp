@@ -64,15 +64,15 @@ int32_t decimal(const char* text)
 bool isContentNode(int nodeType)
 {
     switch (nodeType) {
-    case XML_READER_TYPE_TEXT:
-    case XML_READER_TYPE_CDATA:
-    case XML_READER_TYPE_WHITESPACE:
-    case XML_READER_TYPE_SIGNIFICANT_WHITESPACE:
-    case XML_READER_TYPE_COMMENT:
-    case XML_READER_TYPE_PROCESSING_INSTRUCTION:
-        return true;
-    default:
-        return false;
+        case XML_READER_TYPE_TEXT:
+        case XML_READER_TYPE_CDATA:
+        case XML_READER_TYPE_WHITESPACE:
+        case XML_READER_TYPE_SIGNIFICANT_WHITESPACE:
+        case XML_READER_TYPE_COMMENT:
+        case XML_READER_TYPE_PROCESSING_INSTRUCTION:
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -3,12 +3,12 @@
 // the atoi-style number reading both formats use.
 #pragma once
 
-#include <libxml/xmlreader.h>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+
+#include <libxml/xmlreader.h>
 
 namespace xml_stream {
 

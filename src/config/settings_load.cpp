@@ -42,7 +42,8 @@ public:
     // The low 16 bits, read as signed: 65535 gives -1, 70000 gives 4464.
     int16_t smallNumber(const char* section, const char* key, int16_t defaultValue) const
     {
-        const auto low = static_cast<uint16_t>(static_cast<uint32_t>(number(section, key, defaultValue)));
+        const auto low =
+            static_cast<uint16_t>(static_cast<uint32_t>(number(section, key, defaultValue)));
         return static_cast<int16_t>(low);
     }
 
@@ -112,7 +113,7 @@ LauncherSettings loadSettings(const ProfileFile& file)
     s.Orientation = orientationFromText(r.text(settings, "Orientation", "Normal"));
     s.CurrentOrientation = s.Orientation;
     s.MenuType = r.text(settings, "MenuType", "ListView") == "ImageBrowser" ? kMenuTypeImageBrowser
-                                                                           : kMenuTypeListView;
+                                                                            : kMenuTypeListView;
     s.PreviewPictures = r.text(settings, "PreviewPictures", "ScreenShots") == "Flyers"
                             ? kPreviewFlyers
                             : kPreviewScreenShots;
@@ -128,7 +129,8 @@ LauncherSettings loadSettings(const ProfileFile& file)
     s.HighlightBackcolor = r.colour(settings, "HighlightBackcolor", d.HighlightBackcolor);
     s.MenuFontSize = r.number(settings, "MenuFontSize", d.MenuFontSize);
     s.PreviewFontcolor = r.colour(settings, "PreviewFontcolor", d.PreviewFontcolor);
-    s.PreviewBackgroundcolor = r.colour(settings, "PreviewBackgroundcolor", d.PreviewBackgroundcolor);
+    s.PreviewBackgroundcolor =
+        r.colour(settings, "PreviewBackgroundcolor", d.PreviewBackgroundcolor);
     s.PreviewHighlightBackcolor =
         r.colour(settings, "PreviewHighlightBackcolor", d.PreviewHighlightBackcolor);
 

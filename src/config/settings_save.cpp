@@ -12,11 +12,16 @@ namespace {
 std::optional<std::string> orientationText(int orientation)
 {
     switch (orientation) {
-        case 0: return std::string("Normal");
-        case -90: return std::string("ROL");
-        case 90: return std::string("ROR");
-        case 180: return std::string("Inverted");
-        default: return std::nullopt;
+        case 0:
+            return std::string("Normal");
+        case -90:
+            return std::string("ROL");
+        case 90:
+            return std::string("ROR");
+        case 180:
+            return std::string("Inverted");
+        default:
+            return std::nullopt;
     }
 }
 
@@ -44,7 +49,8 @@ bool saveSettings(const LauncherSettings& s, const std::optional<std::string>& s
 
     putNumber(settings, "UseDirectInput", s.UseDirectInput);
     put(settings, "MenuType", s.MenuType == kMenuTypeImageBrowser ? "ImageBrowser" : "ListView");
-    put(settings, "PreviewPictures", s.PreviewPictures == kPreviewFlyers ? "Flyers" : "ScreenShots");
+    put(settings, "PreviewPictures",
+        s.PreviewPictures == kPreviewFlyers ? "Flyers" : "ScreenShots");
     if (selectedRomname) put("System", "SelectedGame", *selectedRomname);
     // An absent version (the probe failed) removes the key, so the next start rebuilds the cache.
     file.setString("System", "LastMameVersion", s.LastMameVersion);

@@ -163,6 +163,10 @@ void BrowseController::startGame()
 
     int exitCode = 0;
     const int ran = commands_.launchGame ? commands_.launchGame(game, exitCode) : 0;
+    // The launcher's window was away while the game ran: the key-ups of keys held at the launch
+    // (StartGame itself) went elsewhere. Forget every held key, or the game would start again.
+    actions_.keyboard().setFocus(false);
+    actions_.keyboard().setFocus(screen_.hasFocus());
     // A start failure has been reported by the launch itself; only a game that ran and failed
     // gets the launcher's own notice.
     if (ran == 1 && exitCode != 0) {

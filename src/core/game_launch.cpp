@@ -53,9 +53,10 @@ GameLauncher::GameLauncher(const LauncherSettings& settings, Screen& screen,
     : settings_(settings), screen_(screen), messages_(messages), hooks_(std::move(hooks))
 {
     if (!hooks_.runProcess) hooks_.runProcess = [](const ProcessRequest& r) { return runProcess(r); };
+    if (!hooks_.checkProgram) hooks_.checkProgram = emulatorProgramProblem;
 }
 
-std::string GameLauncher::programProblem(const std::string& program)
+std::string emulatorProgramProblem(const std::string& program)
 {
     // A bare name is looked up on PATH by the runner; only paths can be checked here.
     if (program.find('/') == std::string::npos) return {};
@@ -89,7 +90,7 @@ int GameLauncher::launchGame(const GameRecord& game, int& exitCode)
                        kErrorCaption);
         return 0;
     }
-    if (const std::string problem = programProblem(words.front()); !problem.empty()) {
+    if (const std::string problem = hooks_.checkProgram(words.front()); !problem.empty()) {
         messages_.show(failedToExecute(commandLine, problem), kErrorCaption);
         return 0;
     }

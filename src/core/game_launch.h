@@ -41,7 +41,15 @@ struct LaunchHooks {
     ProcessRunner runProcess;              // null: the platform's runProcess
     std::function<bool()> isMusicPlaying;  // null: no music
     std::function<void(bool paused)> pauseMusic;
+    // Why the emulator program cannot run ("" when it can), asked before the launcher gives up
+    // its screen. Null: emulatorProgramProblem.
+    std::function<std::string(const std::string& program)> checkProgram;
 };
+
+// For a program given as a path (with a "/"): a sentence saying that it does not exist, is a
+// folder or is not executable; "" when none applies or the name is a bare one (looked up on PATH
+// when it runs).
+std::string emulatorProgramProblem(const std::string& program);
 
 // GUI thread. Borrows everything it is given; they must outlive it.
 class GameLauncher {
@@ -58,9 +66,6 @@ public:
     int launchGame(const GameRecord& game, int& exitCode);
 
 private:
-    // A reason why `program` cannot run, checked before the screen is given up; empty when fine.
-    static std::string programProblem(const std::string& program);
-
     const LauncherSettings& settings_;
     Screen& screen_;
     MessageBoxes& messages_;

@@ -1,5 +1,7 @@
 #include "core/tick_loop.h"
 
+#include <algorithm>
+
 bool dispatchScreenEvent(const ScreenEvent& event, KeyboardState& keyboard,
                          const ScreenEventHandler& onEvent)
 {
@@ -31,6 +33,10 @@ int runTickLoop(Screen& screen, Clock& clock, KeyboardState& keyboard,
             if (onTick) onTick();
             continue;
         }
-        if (!event) clock.sleepMs(1);
+        if (!event) {
+            // Rounded up, so the loop does not wake just short of the tick and sleep again.
+            const int64_t untilTickMs = (schedule.nsUntilDue(clock.nowNs()) + 999'999) / 1'000'000;
+            clock.sleepMs(static_cast<int>(std::clamp<int64_t>(untilTickMs, 1, kMaxIdleSleepMs)));
+        }
     }
 }

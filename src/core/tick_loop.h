@@ -4,8 +4,11 @@
 // Ticks are never skipped. The schedule advances by exactly one period per tick, not to the
 // present, so after a long blocking tick (a game that ran for an hour) the owed ticks run back to
 // back, one per pass with at most one event between them, until the loop has caught up. Inputs
-// held meanwhile act on every one of them. When there is neither an event nor a due tick the
-// loop sleeps a millisecond, so an idle launcher costs next to no processor time.
+// held meanwhile act on every one of them.
+//
+// When there is neither an event nor a due tick the loop sleeps: until the next tick, but at most
+// kMaxIdleSleepMs, so that events (a repaint, the end of a song) wait at most that long. Waking a
+// thousand times a second would cost an idle cabinet several per cent of a core on its own.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +19,7 @@
 #include "platform/screen.h"
 
 inline constexpr int64_t kTickPeriodNs = 100'000'000;
+inline constexpr int kMaxIdleSleepMs = 10;
 
 // When ticks are due. Pure; the loop asks it with the clock's time.
 class TickSchedule {
@@ -31,6 +35,8 @@ public:
         last_ += period_;
         return true;
     }
+    // Nanoseconds until the next tick is due; 0 or less when it is due already.
+    int64_t nsUntilDue(int64_t nowNs) const { return last_ + period_ - nowNs; }
 
 private:
     int64_t last_;

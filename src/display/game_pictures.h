@@ -34,6 +34,11 @@ int dibRowStride(int width, int bitsPerPixel);
 // value leaves it as it is.
 Picture turnPicture(const Picture& picture, int orientation);
 
+// A copy of the picture resized to width x height: each output pixel averages the source pixels
+// it covers when shrinking (no aliasing of fine detail), and interpolates linearly when
+// enlarging. An empty picture for an empty size or source.
+Picture resizePicture(const Picture& picture, int width, int height);
+
 // Screen position of the top-left pixel of a w x h picture placed 10 pixels in from the corner
 // of `area` that is the viewer's bottom-right (screenshot) or top-right (flyer).
 Point cornerPicturePosition(PictureKind kind, int orientation, const Rect& area, int w, int h);
@@ -53,6 +58,11 @@ public:
     // The picture at path, turned for orientation; null when the file does not decode (that
     // answer is remembered too). The pointer stays valid while the caller holds it.
     std::shared_ptr<const Picture> get(const std::string& path, int orientation);
+    // The same picture turned and resized to exactly width x height (the image browser's cells
+    // keep only these small copies, so a page of pictures costs little memory). Null when the
+    // file does not decode or the size is empty.
+    std::shared_ptr<const Picture> getResized(const std::string& path, int orientation,
+                                              int width, int height);
 
     std::size_t bytesHeld() const { return bytes_; }
     int decodeCount() const { return decodes_; }  // files decoded since construction
@@ -64,6 +74,8 @@ private:
         std::shared_ptr<const Picture> picture;  // null: does not decode
         std::size_t bytes = 0;
     };
+    std::shared_ptr<const Picture>* find(const std::string& key);
+    void store(const std::string& key, std::shared_ptr<const Picture> picture);
     void trim();
     std::size_t maxBytes_;
     std::size_t bytes_ = 0;

@@ -1,11 +1,5 @@
 #include "platform/files.h"
 
-#include <fcntl.h>
-#include <fnmatch.h>
-#include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -13,17 +7,17 @@
 #include <filesystem>
 #include <system_error>
 
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
-bool hasWildcard(const std::string& name)
-{
-    return name.find_first_of("*?") != std::string::npos;
-}
+bool hasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
 
-std::string errnoText(const std::string& what, int err)
-{
-    return what + ": " + std::strerror(err);
-}
+std::string errnoText(const std::string& what, int err) { return what + ": " + std::strerror(err); }
 
 void setError(std::string* error, std::string text)
 {
@@ -89,10 +83,7 @@ std::optional<std::string> createTemporaryFile(const std::string& folder, const 
     return std::string(name.data());
 }
 
-bool removeFile(const std::string& path)
-{
-    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
-}
+bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
 
 bool replaceFileContents(const std::string& path, const std::string& contents, std::string* error)
 {

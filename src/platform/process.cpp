@@ -1,17 +1,17 @@
 #include "platform/process.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <memory>
-#include <system_error>
 
 extern char** environ;
 
@@ -32,6 +32,39 @@ public:
 
 private:
     posix_spawn_file_actions_t actions_;
+    bool ok_ = false;
+};
+
+// Owns a posix_spawnattr_t that gives the child default signal handling and an empty signal
+// mask: whatever the launcher ignores or blocks (SIGPIPE, signals SDL handles) must not leak
+// into the emulator.
+class SpawnAttributes {
+public:
+    SpawnAttributes()
+    {
+        initialized_ = ::posix_spawnattr_init(&attributes_) == 0;
+        if (!initialized_) return;
+        sigset_t all;
+        sigset_t none;
+        sigfillset(&all);
+        sigemptyset(&none);
+        ok_ = ::posix_spawnattr_setsigdefault(&attributes_, &all) == 0 &&
+              ::posix_spawnattr_setsigmask(&attributes_, &none) == 0 &&
+              ::posix_spawnattr_setflags(&attributes_,
+                                         POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK) == 0;
+    }
+    ~SpawnAttributes()
+    {
+        if (initialized_) ::posix_spawnattr_destroy(&attributes_);
+    }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+    bool ok() const { return ok_; }
+    const posix_spawnattr_t* get() const { return &attributes_; }
+
+private:
+    posix_spawnattr_t attributes_;
+    bool initialized_ = false;
     bool ok_ = false;
 };
 
@@ -127,8 +160,8 @@ ProcessResult runProcess(const ProcessRequest& request)
 
     FdCloser output{-1};
     if (request.output == ProcessOutput::CaptureFile) {
-        output.fd = ::open(request.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                           0600);
+        output.fd =
+            ::open(request.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         if (output.fd < 0) {
             return failed(ProcessFailure::CannotCreateOutput,
                           request.outputPath + ": " + std::strerror(errno));
@@ -156,9 +189,12 @@ ProcessResult runProcess(const ProcessRequest& request)
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
 
+    SpawnAttributes attributes;
+    if (!attributes.ok()) return failed(ProcessFailure::CannotStart, "posix_spawnattr_init");
+
     pid_t pid = -1;
     const int spawnError =
-        ::posix_spawnp(&pid, argv[0], actions.get(), nullptr, argv.data(), environ);
+        ::posix_spawnp(&pid, argv[0], actions.get(), attributes.get(), argv.data(), environ);
     if (spawnError != 0) {
         return failed(ProcessFailure::CannotStart, words[0] + ": " + std::strerror(spawnError));
     }

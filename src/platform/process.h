@@ -44,7 +44,10 @@ struct ProcessResult {
     int exitCode = 0;
     std::string error;  // the reason, for messages and logs, when failure is not None
 
-    bool started() const { return failure == ProcessFailure::None || failure == ProcessFailure::CannotWait; }
+    bool started() const
+    {
+        return failure == ProcessFailure::None || failure == ProcessFailure::CannotWait;
+    }
 };
 
 // Starts the program named by the first word of `request.commandLine` (searched on PATH when it

@@ -1,16 +1,16 @@
 #include "platform/profile.h"
 
-#include <fcntl.h>
-#include <limits.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -176,9 +176,8 @@ ProfileFile ProfileFile::fromText(const std::string& bytes)
             file.lines_.push_back(makeLine(std::string(rest), ""));
             break;
         }
-        const size_t endLength = (rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n')
-                                     ? 2
-                                     : 1;
+        const size_t endLength =
+            (rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n') ? 2 : 1;
         file.lines_.push_back(
             makeLine(std::string(rest.substr(0, end)), std::string(rest.substr(end, endLength))));
         rest.remove_prefix(end + endLength);
@@ -332,8 +331,7 @@ bool ProfileFile::save(const std::string& path, std::string& error) const
     return replaceFileAtomically(path, text(), error);
 }
 
-bool replaceFileAtomically(const std::string& path, const std::string& contents,
-                           std::string& error)
+bool replaceFileAtomically(const std::string& path, const std::string& contents, std::string& error)
 {
     // Replace the target of a symbolic link, not the link itself.
     std::string target = path;
@@ -371,9 +369,9 @@ bool replaceFileAtomically(const std::string& path, const std::string& contents,
     if (!writeAll(file.get(), contents)) return fail(errno);
     if (exists) {
         if (::fchmod(file.get(), old.st_mode & 07777) != 0) return fail(errno);
-        // Only root may give the file away; for anyone else the owner is already right.
-        if (::fchown(file.get(), old.st_uid, old.st_gid) != 0) {
-        }
+        // Keep the owner when root saves a user's file; for anyone else this fails harmlessly
+        // because the owner is already right.
+        [[maybe_unused]] const int ignored = ::fchown(file.get(), old.st_uid, old.st_gid);
     }
     if (::fsync(file.get()) != 0) return fail(errno);
     if (file.close() != 0) return fail(errno);

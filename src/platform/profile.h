@@ -66,7 +66,8 @@ public:
     // GetPrivateProfileStringA: the value, else `defaultText` without its trailing blanks; cut to
     // bufferSize - 1 bytes (nothing for bufferSize <= 0).
     std::string getString(const std::string& section, const std::string& key,
-                          const std::string& defaultText, int bufferSize = kProfileBufferSize) const;
+                          const std::string& defaultText,
+                          int bufferSize = kProfileBufferSize) const;
 
     // GetPrivateProfileIntA: the value converted by parseProfileInt, else `defaultValue`. An
     // empty value also gives the default, as on Windows NT.

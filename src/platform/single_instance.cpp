@@ -1,12 +1,12 @@
 #include "platform/single_instance.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 SingleInstance::Result SingleInstance::acquire(const std::string& name)
 {
@@ -45,7 +45,4 @@ SingleInstance::Result SingleInstance::acquireIn(const std::string& directory,
     return result;
 }
 
-SingleInstance::~SingleInstance()
-{
-    ::close(fd_);
-}
+SingleInstance::~SingleInstance() { ::close(fd_); }

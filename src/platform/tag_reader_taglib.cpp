@@ -61,6 +61,13 @@ std::optional<std::string> id3v2Text(TagLib::ID3v2::Tag& tag, const char* frameI
     return cutAtNul(frame->toString().to8Bit(true));
 }
 
+bool startsWithId3v2(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::array<char, 3> magic{};
+    return in.read(magic.data(), magic.size()) && std::memcmp(magic.data(), "ID3", 3) == 0;
+}
+
 void readId3v1(const std::string& path, TagFields& fields)
 {
     std::error_code error;
@@ -91,7 +98,9 @@ TagFields TagLibTagReader::read(const std::string& path)
     if (!std::filesystem::is_regular_file(path, error)) {
         return fields;
     }
-    {
+    // Only a tag at the very start is looked for: TagLib would otherwise scan a whole
+    // non-MPEG file (a long FLAC, say) for one, on the GUI thread, at every song start.
+    if (startsWithId3v2(path)) {
         TagLib::MPEG::File file(path.c_str(), false);
         if (file.isOpen() && file.hasID3v2Tag()) {
             if (TagLib::ID3v2::Tag* tag = file.ID3v2Tag(false)) {

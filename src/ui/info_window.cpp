@@ -35,22 +35,22 @@ std::vector<Point> infoLinePoints(int orientation, int width, int height, int li
         bool fits = false;
         Point point;
         switch (drawnOrientation(orientation)) {
-        case 180:
-            fits = H - m - step >= h + m;
-            point = {W - m, static_cast<int>(H - m - step)};
-            break;
-        case 90:
-            fits = W - m - step >= h + m;
-            point = {static_cast<int>(W - m - step), m};
-            break;
-        case -90:
-            fits = m + step <= W - h - m;
-            point = {static_cast<int>(m + step), H - m};
-            break;
-        default:
-            fits = m + step <= H - h - m;
-            point = {m, static_cast<int>(m + step)};
-            break;
+            case 180:
+                fits = H - m - step >= h + m;
+                point = {W - m, static_cast<int>(H - m - step)};
+                break;
+            case 90:
+                fits = W - m - step >= h + m;
+                point = {static_cast<int>(W - m - step), m};
+                break;
+            case -90:
+                fits = m + step <= W - h - m;
+                point = {static_cast<int>(m + step), H - m};
+                break;
+            default:
+                fits = m + step <= H - h - m;
+                point = {m, static_cast<int>(m + step)};
+                break;
         }
         if (!fits) {
             break;
@@ -60,10 +60,7 @@ std::vector<Point> infoLinePoints(int orientation, int width, int height, int li
     return points;
 }
 
-int scrollInfoUp(int topLine)
-{
-    return std::max(0, topLine - 1);
-}
+int scrollInfoUp(int topLine) { return std::max(0, topLine - 1); }
 
 int scrollInfoDown(int topLine, int wrappedCount)
 {
@@ -79,9 +76,8 @@ InfoWindow::InfoWindow(PopupContext& context, const std::vector<std::string>& li
     layer_ = context_.screen.addLayer(rect);
     const Font& font = context_.fonts.selectFont(s.Fontface, s.Fontsize, s.CurrentOrientation, 0);
     const int limit = infoWrapLimit(s.CurrentOrientation, rect.width(), rect.height());
-    wrapped_ = wordWrapText(lines, limit, [&font](std::string_view text) {
-        return font.textWidth(std::string(text));
-    });
+    wrapped_ = wordWrapText(
+        lines, limit, [&font](std::string_view text) { return font.textWidth(std::string(text)); });
     draw();
 }
 
@@ -104,8 +100,8 @@ void InfoWindow::draw()
             infoLinePoints(s.CurrentOrientation, W, H, getLineHeight(font), topLine_,
                            static_cast<int>(wrapped_.size()));
         for (size_t i = 0; i < points.size(); ++i) {
-            canvas->drawText(points[i].x, points[i].y,
-                             wrapped_[static_cast<size_t>(topLine_) + i], font, s.Fontcolor);
+            canvas->drawText(points[i].x, points[i].y, wrapped_[static_cast<size_t>(topLine_) + i],
+                             font, s.Fontcolor);
         }
     }
     context_.screen.present();
@@ -153,7 +149,8 @@ bool showGameInfo(PopupContext& context, const std::vector<std::string>& lines)
     if (context.drainKeys) {
         context.drainKeys();
     }
-    runPopupLoop(context, [&window] { return window.tick(); }, LateTicks::Skip);
+    runPopupLoop(
+        context, [&window] { return window.tick(); }, LateTicks::Skip);
     return true;
 }
 

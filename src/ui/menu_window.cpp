@@ -4,8 +4,8 @@
 
 #include "display/text_metrics.h"
 
-Rect menuWindowRect(int orientation, int labelWidth, int valueWidth, int lineHeight,
-                    int entryCount, int mainWidth, int mainHeight)
+Rect menuWindowRect(int orientation, int labelWidth, int valueWidth, int lineHeight, int entryCount,
+                    int mainWidth, int mainHeight)
 {
     // 64-bit so that absurd fonts or entry counts cannot overflow before the clamp.
     const int64_t across = int64_t{labelWidth} + valueWidth + kMenuExtraWidth;
@@ -42,14 +42,14 @@ MenuLinePoints menuLinePoints(int orientation, int width, int height, int line, 
     const int m = kMenuTextMargin;
     const int v = valueWidth;
     switch (drawnOrientation(orientation)) {
-    case 180:
-        return {{width - m, height - a}, {v + m, height - a}};
-    case 90:
-        return {{width - a, m}, {width - a, height - v - m}};
-    case -90:
-        return {{a, height - m}, {a, v + m}};
-    default:
-        return {{m, a}, {width - v - m, a}};
+        case 180:
+            return {{width - m, height - a}, {v + m, height - a}};
+        case 90:
+            return {{width - a, m}, {width - a, height - v - m}};
+        case -90:
+            return {{a, height - m}, {a, v + m}};
+        default:
+            return {{m, a}, {width - v - m, a}};
     }
 }
 
@@ -192,6 +192,7 @@ bool showMenuWindow(PopupContext& context, Menu& items)
     if (context.drainKeys) {
         context.drainKeys();
     }
-    runPopupLoop(context, [&window] { return window.tick(); }, LateTicks::CatchUp);
+    runPopupLoop(
+        context, [&window] { return window.tick(); }, LateTicks::CatchUp);
     return true;
 }

@@ -18,8 +18,8 @@ inline constexpr int kMenuExtraWidth = 112;
 // (labelWidth + valueWidth + 112) wide and lineHeight x entryCount high, the two swapped in
 // orientations 90 and -90, centred, never at a negative position. A menu larger than the main
 // window is cut to its size (and then scrolls), and the window is always at least 1 x 1.
-Rect menuWindowRect(int orientation, int labelWidth, int valueWidth, int lineHeight,
-                    int entryCount, int mainWidth, int mainHeight);
+Rect menuWindowRect(int orientation, int labelWidth, int valueWidth, int lineHeight, int entryCount,
+                    int mainWidth, int mainHeight);
 
 // The entry to draw on the first line so that the highlighted entry is visible: unchanged while
 // it is, otherwise the highlight is put in the middle of the page, the page kept inside the

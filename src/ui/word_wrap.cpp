@@ -8,10 +8,7 @@ bool isClassicSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool isContinuationByte(unsigned char c)
-{
-    return (c & 0xC0u) == 0x80u;
-}
+bool isContinuationByte(unsigned char c) { return (c & 0xC0u) == 0x80u; }
 
 // Length in bytes of the character starting with lead byte c (1 for anything malformed).
 size_t sequenceLength(unsigned char c)

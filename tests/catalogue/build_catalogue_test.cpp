@@ -116,10 +116,10 @@ TEST_F(BuildCatalogueTest, FirstStartImportsTheListAndLaterStartsReuseTheCache)
     EXPECT_EQ(settings.LastMameVersion, kStandInVersion);
     EXPECT_TRUE(fileExists(settings.GameCache));
     EXPECT_EQ(std::filesystem::is_empty(scratch.file("tmp")), true);
-    EXPECT_EQ(events, (Texts{"show Loading Game Information From Mame...",
-                             "show Building Game List (slow)...",
-                             "show Filtering And Sorting Roms...", "discard keys", "close",
-                             "controllers", "jukebox", "music hooks", "timer"}));
+    EXPECT_EQ(events,
+              (Texts{"show Loading Game Information From Mame...",
+                     "show Building Game List (slow)...", "show Filtering And Sorting Roms...",
+                     "discard keys", "close", "controllers", "jukebox", "music hooks", "timer"}));
     // Sorted by title; pacman is hidden because its parent is not installed.
     EXPECT_EQ(filteredNames(), (Texts{"asteroid", "mslug", "oldinput", "twoscreen"}));
     EXPECT_EQ(table.gameCount(), 5);
@@ -199,11 +199,14 @@ TEST_F(BuildCatalogueTest, FailuresEndTheBuildWithTheirMessage)
                                         std::filesystem::copy_options::overwrite_existing);
          },
          {"Error loading game list!"}},
-        {"no list output", [](BuildCatalogueTest& t) { t.scratch.write("list.xml", ""); },
+        {"no list output",
+         [](BuildCatalogueTest& t) { t.scratch.write("list.xml", ""); },
          {"Error loading game list!"}},
-        {"empty list", [](BuildCatalogueTest& t) { t.scratch.write("list.xml", "<mame/>"); },
+        {"empty list",
+         [](BuildCatalogueTest& t) { t.scratch.write("list.xml", "<mame/>"); },
          {"No games found!"}},
-        {"missing mameinfo.dat", [](BuildCatalogueTest& t) { t.settings.UseMameInfoDat = 1; },
+        {"missing mameinfo.dat",
+         [](BuildCatalogueTest& t) { t.settings.UseMameInfoDat = 1; },
          {"Error loading mameinfo.dat!"}},
         {"no temporary folder",
          [](BuildCatalogueTest& t) { std::filesystem::remove(t.scratch.file("tmp")); },
@@ -233,8 +236,8 @@ TEST_F(BuildCatalogueTest, HistoryTextsSoundsAndMusic)
     ASSERT_EQ(build(), 1) << output;
     EXPECT_EQ(events[2], "show Reading mameinfo.dat...");
     EXPECT_EQ(Texts(events.end() - 6, events.end()),
-              (Texts{"controllers", "jukebox", "sound /sounds/startup.wav", "music",
-                     "music hooks", "timer"}));
+              (Texts{"controllers", "jukebox", "sound /sounds/startup.wav", "music", "music hooks",
+                     "timer"}));
     const std::string mslug = "mslug";
     EXPECT_EQ(table.index->lookup(&mslug)->infoLines, Texts{"Run and gun."});
 
@@ -250,8 +253,8 @@ TEST_F(BuildCatalogueTest, SelectionIsRestoredWhenTheGameIsShown)
     struct Case {
         const char* selected;
         int expected;
-    } cases[] = {{"asteroid", 0}, {"mslug", 1}, {"twoscreen", 3}, {"pacman", 0},
-                 {"nosuchgame", 0}, {"MSLUG", 0}};
+    } cases[] = {{"asteroid", 0}, {"mslug", 1},      {"twoscreen", 3},
+                 {"pacman", 0},   {"nosuchgame", 0}, {"MSLUG", 0}};
     for (const auto& c : cases) {
         settings.SelectedGame = c.selected;
         ASSERT_EQ(build(), 1);

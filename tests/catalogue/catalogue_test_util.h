@@ -30,8 +30,8 @@ class ScratchFolder {
 public:
     ScratchFolder()
     {
-        auto file = createTemporaryFile(std::filesystem::temp_directory_path().string(),
-                                        "catalogue-test-");
+        auto file =
+            createTemporaryFile(std::filesystem::temp_directory_path().string(), "catalogue-test-");
         path_ = file.value();
         std::filesystem::remove(path_);
         std::filesystem::create_directory(path_);

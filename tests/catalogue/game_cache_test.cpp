@@ -63,7 +63,8 @@ GameTable sampleCatalogue()
     pacman.input = std::make_unique<InputInfo>(InputInfo{-2, 32767, -32768, 0x7F});
 
     // Characters outside ISO-8859-1 become character references and come back as UTF-8.
-    table.games.push_back(makeGame("cafe", "Caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x8e\xae"));
+    table.games.push_back(
+        makeGame("cafe", "Caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x8e\xae"));
     table.games.back()->manufacturer = "M\xc3\xbcller";
     table.games.push_back(makeGame("bare", ""));
     table.games.back()->description.clear();
@@ -133,8 +134,9 @@ TEST(GameCache, DamagedFilesAreRefusedAndTheTableKept)
         GameTable table = sampleCatalogue();
         testing::internal::CaptureStdout();
         EXPECT_EQ(readGameCache(path, table), 0) << path;
-        EXPECT_NE(testing::internal::GetCapturedStdout().find("error: could not parse file " + path),
-                  std::string::npos);
+        EXPECT_NE(
+            testing::internal::GetCapturedStdout().find("error: could not parse file " + path),
+            std::string::npos);
         EXPECT_EQ(table.gameCount(), 4) << path;
     }
 }

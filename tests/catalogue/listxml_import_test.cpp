@@ -62,15 +62,27 @@ TEST(ReadListXml, OlderLayoutWithGameAndVideoElements)
     expectRecords(
         *games,
         {
-            {"puckman", "PuckMan (Japan set 1)", 1980, "Namco", {}, {},
-             VideoInfo{"raster", 1, 224, 288}, InputInfo{2, 1, 2, kControlJoy4Way}},
+            {"puckman",
+             "PuckMan (Japan set 1)",
+             1980,
+             "Namco",
+             {},
+             {},
+             VideoInfo{"raster", 1, 224, 288},
+             InputInfo{2, 1, 2, kControlJoy4Way}},
             // "198?" reads as 198; "Vertical" is not "vertical"; "Joy4way" is no known control.
             {"pacman", "Pac-Man (Midway)", 198, "Namco (Midway license)", "puckman", "puckman",
              VideoInfo{"raster", 2, 224, 288}, InputInfo{2, 1, 2, 0}},
             // runnable="No" is not "no"; the second video and input replace the first; 70000
             // keeps its low 16 bits.
-            {"mslug", "Metal Slug - Super Vehicle-001", 1996, "Nazca", {}, "neogeo",
-             VideoInfo{"vector", 1, 4464, -3}, InputInfo{4, 6, 4, kControlTrackball}},
+            {"mslug",
+             "Metal Slug - Super Vehicle-001",
+             1996,
+             "Nazca",
+             {},
+             "neogeo",
+             VideoInfo{"vector", 1, 4464, -3},
+             InputInfo{4, 6, 4, kControlTrackball}},
             {"nodesc", "", 0, {}, {}, {}, {}, {}},
             {"orphan", "Orphan clone", 0, {}, "missingparent", {}, {}, InputInfo{1, 2, 1, 0}},
         });
@@ -86,22 +98,45 @@ TEST(ReadListXml, CurrentLayoutWithMachineDisplayAndControlChildren)
     auto games = readListXml(fixture("new_format.xml"), &counts);
     ASSERT_TRUE(games);
     const uint16_t all = 0x7F;
-    expectRecords(
-        *games,
-        {
-            {"pacman", "Pac-Man (Midway)", 1980, "Namco (Midway license)", "puckman", "puckman",
-             VideoInfo{"raster", 1, 288, 224}, InputInfo{2, 0, 2, kControlJoy4Way}},
-            {"mslug", "Metal Slug - Super Vehicle-001", 1996, "Nazca", {}, "neogeo",
-             VideoInfo{"raster", 2, 320, 224}, InputInfo{2, 4, 2, kControlJoy8Way}},
-            {"asteroid", "Asteroids (rev 4)", 1979, "Atari", {}, {}, VideoInfo{"vector", 2, 0, 0},
-             InputInfo{2, 5, 2, all}},
-            // The last display wins; player 2's stick plays no part.
-            {"twoscreen", "Two screens", 0, {}, {}, {}, VideoInfo{"lcd", 2, 640, 480},
-             InputInfo{1, 3, 1, kControlPaddle}},
-            // A video element and old-style attributes take precedence.
-            {"oldinput", "Old-style attributes win", 0, {}, {}, {},
-             VideoInfo{"raster", 2, 320, 240}, InputInfo{1, 2, 1, kControlTrackball}},
-        });
+    expectRecords(*games, {
+                              {"pacman", "Pac-Man (Midway)", 1980, "Namco (Midway license)",
+                               "puckman", "puckman", VideoInfo{"raster", 1, 288, 224},
+                               InputInfo{2, 0, 2, kControlJoy4Way}},
+                              {"mslug",
+                               "Metal Slug - Super Vehicle-001",
+                               1996,
+                               "Nazca",
+                               {},
+                               "neogeo",
+                               VideoInfo{"raster", 2, 320, 224},
+                               InputInfo{2, 4, 2, kControlJoy8Way}},
+                              {"asteroid",
+                               "Asteroids (rev 4)",
+                               1979,
+                               "Atari",
+                               {},
+                               {},
+                               VideoInfo{"vector", 2, 0, 0},
+                               InputInfo{2, 5, 2, all}},
+                              // The last display wins; player 2's stick plays no part.
+                              {"twoscreen",
+                               "Two screens",
+                               0,
+                               {},
+                               {},
+                               {},
+                               VideoInfo{"lcd", 2, 640, 480},
+                               InputInfo{1, 3, 1, kControlPaddle}},
+                              // A video element and old-style attributes take precedence.
+                              {"oldinput",
+                               "Old-style attributes win",
+                               0,
+                               {},
+                               {},
+                               {},
+                               VideoInfo{"raster", 2, 320, 240},
+                               InputInfo{1, 2, 1, kControlTrackball}},
+                          });
     EXPECT_EQ(counts.kept, 5);
     EXPECT_EQ(counts.notRunnable, 1);
     EXPECT_EQ(counts.bios, 1);
@@ -115,28 +150,30 @@ TEST(ReadListXml, ControlTypeAndWaysMapping)
         uint16_t control;
         int16_t buttons;
     } cases[] = {
-        {R"(<control type="joy" ways="4"/>)", kControlJoy4Way, 0},
-        {R"(<control type="joy" ways="8"/>)", kControlJoy8Way, 0},
-        {R"(<control type="joy" ways="5 (half8)"/>)", kControlJoy8Way, 0},
-        {R"(<control type="joy" ways="16"/>)", kControlJoy8Way, 0},
-        {R"(<control type="joy" ways="2"/>)", kControlJoy4Way | kControlJoy8Way, 0},
-        {R"(<control type="joy" ways="vertical2"/>)", kControlJoy4Way | kControlJoy8Way, 0},
-        {R"(<control type="joy" ways="3 (half4)"/>)", kControlJoy4Way | kControlJoy8Way, 0},
-        {R"(<control type="joy"/>)", kControlJoy4Way | kControlJoy8Way, 0},
-        {R"(<control type="doublejoy" ways="8" ways2="8"/>)", kControlDoubleJoy8Way, 0},
-        {R"(<control type="stick" buttons="2"/>)", kControlStick, 2},
-        {R"(<control type="paddle"/>)", kControlPaddle, 0},
-        {R"(<control type="dial"/>)", kControlDial, 0},
-        {R"(<control type="trackball"/>)", kControlTrackball, 0},
-        {R"(<control type="only_buttons" buttons="3"/>)", 0x7F, 3},
-        {R"(<control type="lightgun" buttons="1"/>)", 0, 1},
-        {R"(<control type="mahjong"/>)", 0, 0},
-        {R"(<control type="triplejoy"/>)", 0, 0},
+        {R"x(<control type="joy" ways="4"/>)x", kControlJoy4Way, 0},
+        {R"x(<control type="joy" ways="8"/>)x", kControlJoy8Way, 0},
+        {R"x(<control type="joy" ways="5 (half8)"/>)x", kControlJoy8Way, 0},
+        {R"x(<control type="joy" ways="16"/>)x", kControlJoy8Way, 0},
+        {R"x(<control type="joy" ways="2"/>)x", kControlJoy4Way | kControlJoy8Way, 0},
+        {R"x(<control type="joy" ways="vertical2"/>)x", kControlJoy4Way | kControlJoy8Way, 0},
+        {R"x(<control type="joy" ways="3 (half4)"/>)x", kControlJoy4Way | kControlJoy8Way, 0},
+        {R"x(<control type="joy"/>)x", kControlJoy4Way | kControlJoy8Way, 0},
+        {R"x(<control type="doublejoy" ways="8" ways2="8"/>)x", kControlDoubleJoy8Way, 0},
+        {R"x(<control type="stick" buttons="2"/>)x", kControlStick, 2},
+        {R"x(<control type="paddle"/>)x", kControlPaddle, 0},
+        {R"x(<control type="dial"/>)x", kControlDial, 0},
+        {R"x(<control type="trackball"/>)x", kControlTrackball, 0},
+        {R"x(<control type="only_buttons" buttons="3"/>)x", 0x7F, 3},
+        {R"x(<control type="lightgun" buttons="1"/>)x", 0, 1},
+        {R"x(<control type="mahjong"/>)x", 0, 0},
+        {R"x(<control type="triplejoy"/>)x", 0, 0},
         // The first control of player 1 decides; buttons is the largest among them.
-        {R"(<control type="pedal" buttons="1"/><control type="joy" ways="8" buttons="6"/>)", 0, 6},
-        {R"(<control type="joy" player="2" ways="8" buttons="7"/><control type="dial" player="1" buttons="2"/>)",
+        {R"x(<control type="pedal" buttons="1"/><control type="joy" ways="8" buttons="6"/>)x", 0,
+         6},
+        {R"x(<control type="joy" player="2" ways="8" buttons="7"/>)x"
+         R"x(<control type="dial" player="1" buttons="2"/>)x",
          kControlDial, 2},
-        {R"(<control type="joy" player="2" ways="8" buttons="7"/>)", 0, 0},
+        {R"x(<control type="joy" player="2" ways="8" buttons="7"/>)x", 0, 0},
         {"", 0, 0},
     };
     ScratchFolder scratch;
@@ -158,16 +195,27 @@ TEST(ReadListXml, TextIsTheFirstChildAndOnlyTopLevelFieldsCount)
     ListImportCounts counts;
     auto games = readListXml(fixture("tricky.xml"), &counts);
     ASSERT_TRUE(games);
-    expectRecords(*games,
-                  {
-                      {"amp", "Pac & Pal \xe2\x80\x93 Caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac", 19,
-                       "Namco <Japan>", {}, {}, VideoInfo{"raster", 2, 288, 224}, {}},
-                      // A first child that is an element gives no text; the control inside a
-                      // port is not a control of the input.
-                      {"firstchild", "", 0, "\nMaker on the next line", {}, {},
-                       VideoInfo{"raster", 2, 0, 0}, InputInfo{1, 0, 0, 0}},
-                      {"emptydisplay", "", 0, {}, {}, {}, VideoInfo{"", 2, 0, 0}, {}},
-                  });
+    expectRecords(*games, {
+                              {"amp",
+                               "Pac & Pal \xe2\x80\x93 Caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac",
+                               19,
+                               "Namco <Japan>",
+                               {},
+                               {},
+                               VideoInfo{"raster", 2, 288, 224},
+                               {}},
+                              // A first child that is an element gives no text; the control inside
+                              // a port is not a control of the input.
+                              {"firstchild",
+                               "",
+                               0,
+                               "\nMaker on the next line",
+                               {},
+                               {},
+                               VideoInfo{"raster", 2, 0, 0},
+                               InputInfo{1, 0, 0, 0}},
+                              {"emptydisplay", "", 0, {}, {}, {}, VideoInfo{"", 2, 0, 0}, {}},
+                          });
     EXPECT_EQ(counts.noScreen, 1);
 }
 
@@ -212,8 +260,8 @@ TEST(ImportListXml, WritesTheCacheIndexesAndLeavesTheTableAloneOnFailure)
 
     testing::internal::CaptureStdout();
     EXPECT_EQ(importListXml(fixture("truncated.xml"), table, scratch.file("other.xml")), 0);
-    EXPECT_NE(testing::internal::GetCapturedStdout().find(
-                  "error: could not parse file " + fixture("truncated.xml")),
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("error: could not parse file " +
+                                                          fixture("truncated.xml")),
               std::string::npos);
     EXPECT_EQ(table.gameCount(), 5);
     EXPECT_FALSE(fileExists(scratch.file("other.xml")));

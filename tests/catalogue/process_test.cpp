@@ -1,5 +1,7 @@
 #include "platform/process.h"
 
+#include <csignal>
+
 #include <gtest/gtest.h>
 
 #include "catalogue/emulator_runner.h"
@@ -26,9 +28,9 @@ TEST(SplitCommandLine, FollowsTheWindowsRules)
         {"mame \"\"", {"mame", ""}},
         {"mame \"say \"\"hi\"\"\"", {"mame", "say \"hi\""}},
         {"c:\\mame\\mame.exe -help", {"c:\\mame\\mame.exe", "-help"}},
-        {"a\\\\\"b c\"", {"a\\b c"}},      // 2 backslashes + quote: one backslash, quote opens
-        {"a\\\"b c", {"a\"b", "c"}},        // 1 backslash + quote: a literal quote
-        {"a\\\\\\\"b", {"a\\\"b"}},         // 3 backslashes + quote
+        {"a\\\\\"b c\"", {"a\\b c"}},  // 2 backslashes + quote: one backslash, quote opens
+        {"a\\\"b c", {"a\"b", "c"}},   // 1 backslash + quote: a literal quote
+        {"a\\\\\\\"b", {"a\\\"b"}},    // 3 backslashes + quote
         {"\"unterminated quote", {"unterminated quote"}},
         {"x;rm -rf $HOME", {"x;rm", "-rf", "$HOME"}},  // no shell: these are plain words
     };
@@ -60,6 +62,17 @@ TEST(RunProcess, PassesWordsAndFolderAndReportsExitStatus)
         EXPECT_EQ(readAll(log), "run\ncwd=" + scratch.path() +
                                     "\narg=pong\narg=two words\narg=-str\narg=2\nend\n");
     }
+}
+
+TEST(RunProcess, TheChildDoesNotInheritIgnoredSignals)
+{
+    const ScopedEnv signalEnv("STAND_IN_MAME_SIGNAL", std::string("TERM"));
+    const auto previous = std::signal(SIGTERM, SIG_IGN);
+    ProcessRequest request;
+    request.commandLine = standInEmulator();
+    const ProcessResult result = runProcess(request);
+    std::signal(SIGTERM, previous);
+    EXPECT_EQ(result.exitCode, 128 + SIGTERM);
 }
 
 TEST(RunProcess, CapturesBothOutputStreamsIntoTheFile)

@@ -10,8 +10,8 @@ using catalogue_test::ScratchFolder;
 TEST(ScanRomFolder, MarksTheFirstRecordOfEachFileName)
 {
     ScratchFolder roms;
-    for (const char* file : {"pacman.zip", "GALAGA.zip", "dkong.ZIP", "mslug.7z", "readme.txt",
-                             "zip", "twin.zip"}) {
+    for (const char* file :
+         {"pacman.zip", "GALAGA.zip", "dkong.ZIP", "mslug.7z", "readme.txt", "zip", "twin.zip"}) {
         roms.write(file, "");
     }
     std::filesystem::create_directory(roms.file("folder.zip"));
@@ -65,8 +65,8 @@ GameTable makeTable()
         if (*s.cloneof) game->cloneof = s.cloneof;
         if (*s.romof) game->romof = s.romof;
         game->video = std::make_unique<VideoInfo>(VideoInfo{s.screen, s.orientation, 0, 0});
-        game->input = std::make_unique<InputInfo>(
-            InputInfo{s.players, s.buttons, s.coins, s.control});
+        game->input =
+            std::make_unique<InputInfo>(InputInfo{s.players, s.buttons, s.coins, s.control});
         table.games.push_back(std::move(game));
     }
     // No input or no video: shown whatever the filters say, even with its ROM missing.
@@ -81,7 +81,8 @@ GameTable makeTable()
 std::string shown(const GameTable& table)
 {
     std::string names;
-    for (const GameRecord* game : table.filtered) names += (names.empty() ? "" : " ") + game->romname;
+    for (const GameRecord* game : table.filtered)
+        names += (names.empty() ? "" : " ") + game->romname;
     return names;
 }
 
@@ -168,7 +169,8 @@ TEST(FilterGames, EachFilterAtItsBoundaries)
          "novideo noinput"},
         {"no vector", [](LauncherSettings& s) { s.DisplayVector = 0; },
          "parent clonegood neo neocaps lcd novideo noinput"},
-        {"no raster", [](LauncherSettings& s) { s.DisplayRaster = 0; }, "vector lcd novideo noinput"},
+        {"no raster", [](LauncherSettings& s) { s.DisplayRaster = 0; },
+         "vector lcd novideo noinput"},
     };
     GameTable table = makeTable();
     for (const auto& c : cases) {

@@ -1,8 +1,8 @@
 #include "platform/profile.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+
+#include <gtest/gtest.h>
 
 #include "config/temp_folder.h"
 
@@ -14,13 +14,26 @@ TEST(ProfileInt, ConvertsLikeWindows)
         const char* text;
         int expected;
     } cases[] = {
-        {"1", 1},          {"+1", 1},          {"-1", -1},
-        {"  42", 42},      {"\t7", 7},         {"42A94967297", 42},
-        {"B4294967297", 0}, {"abc", 0},        {"", 0},
-        {"4294967296", 0}, {"4294967297", 1},  {"-4294967297", -1},
-        {"2147483648", INT32_MIN},            {"0x1F", 31},
-        {"0X1F", 0},       {"0o17", 15},       {"0b101", 5},
-        {"0x", 0},         {"- 5", 0},         {"12 34", 12},
+        {"1", 1},
+        {"+1", 1},
+        {"-1", -1},
+        {"  42", 42},
+        {"\t7", 7},
+        {"42A94967297", 42},
+        {"B4294967297", 0},
+        {"abc", 0},
+        {"", 0},
+        {"4294967296", 0},
+        {"4294967297", 1},
+        {"-4294967297", -1},
+        {"2147483648", INT32_MIN},
+        {"0x1F", 31},
+        {"0X1F", 0},
+        {"0o17", 15},
+        {"0b101", 5},
+        {"0x", 0},
+        {"- 5", 0},
+        {"12 34", 12},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(parseProfileInt(c.text), c.expected) << '"' << c.text << '"';
@@ -82,8 +95,9 @@ TEST(ProfileFile, StringAndIntContract)
 {
     const std::string longValue(300, 'v');
     const std::string utf8Value = std::string(253, 'x') + "\xC3\xA9";  // 255 bytes, ends in é
-    const ProfileFile file = ProfileFile::fromText("[S]\nlong=" + longValue + "\nutf8=" + utf8Value +
-                                                   "\nempty=\nword=abc\nquoted=\"12\"\nneg=-3\n");
+    const ProfileFile file =
+        ProfileFile::fromText("[S]\nlong=" + longValue + "\nutf8=" + utf8Value +
+                              "\nempty=\nword=abc\nquoted=\"12\"\nneg=-3\n");
     EXPECT_EQ(file.getString("S", "long", ""), std::string(254, 'v'));
     EXPECT_EQ(file.getString("S", "long", "", 5), "vvvv");
     EXPECT_EQ(file.getString("S", "long", "", 0), "");
@@ -196,8 +210,8 @@ TEST(ReplaceFileAtomically, FailureLeavesTheOldFileUntouched)
     TempFolder folder;
     writeFile(folder.path("plain"), "keep");
     fs::create_directory(folder.path("dir.ini"));
-    for (const std::string& path : {folder.path("missing/a.ini"), folder.path("plain/a.ini"),
-                                    folder.path("dir.ini")}) {
+    for (const std::string& path :
+         {folder.path("missing/a.ini"), folder.path("plain/a.ini"), folder.path("dir.ini")}) {
         std::string error;
         EXPECT_FALSE(replaceFileAtomically(path, "new", error)) << path;
         EXPECT_NE(error.find(path), std::string::npos) << error;

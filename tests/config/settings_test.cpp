@@ -1,11 +1,11 @@
 #include "config/settings.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include "config/temp_folder.h"
 #include "platform/profile.h"
@@ -106,10 +106,10 @@ TEST(LoadSettings, ConvertsEachKindOfValue)
 TEST(LoadSettings, TextsAndSounds)
 {
     const std::string longPath(300, 'p');
-    const LauncherSettings s = loadText(
-        "[Settings]\nPlaylistFilename=" + longPath +
-        "\nFontface=\"Comic Sans MS\"\nMame.exe = /usr/games/mame \n"
-        "[Sounds]\nStartup=\nShutdown=bye.wav\n");
+    const LauncherSettings s =
+        loadText("[Settings]\nPlaylistFilename=" + longPath +
+                 "\nFontface=\"Comic Sans MS\"\nMame.exe = /usr/games/mame \n"
+                 "[Sounds]\nStartup=\nShutdown=bye.wav\n");
     EXPECT_EQ(s.PlaylistFilename, std::string(254, 'p'));
     EXPECT_EQ(s.Fontface, "Comic Sans MS");
     EXPECT_EQ(s.MameExe, "/usr/games/mame");
@@ -121,7 +121,8 @@ TEST(ReadProfileText, FindsPerGameOptions)
 {
     TempFolder folder;
     const std::string path = folder.path("launcher.ini");
-    writeFile(path, "[Settings]\r\nsf2=wrong\r\n[Mameoptions]\r\nsf2 = -nosound -skip_gameinfo\r\n");
+    writeFile(path,
+              "[Settings]\r\nsf2=wrong\r\n[Mameoptions]\r\nsf2 = -nosound -skip_gameinfo\r\n");
     EXPECT_EQ(readProfileText("Mameoptions", "SF2", "", path), "-nosound -skip_gameinfo");
     EXPECT_EQ(readProfileText("Mameoptions", "pacman", "", path), "");
 }
@@ -252,9 +253,9 @@ TEST(SaveSettings, FailureIsReportedAndLosesNothing)
     TempFolder folder;
     writeFile(folder.path("notafolder"), "[Settings]\nFontsize=20\n");
     std::filesystem::create_directory(folder.path("folder.ini"));
-    for (const std::string& path : {folder.path("missing/launcher.ini"),
-                                    folder.path("notafolder/launcher.ini"),
-                                    folder.path("folder.ini")}) {
+    for (const std::string& path :
+         {folder.path("missing/launcher.ini"), folder.path("notafolder/launcher.ini"),
+          folder.path("folder.ini")}) {
         testing::internal::CaptureStderr();
         EXPECT_FALSE(saveSettings(LauncherSettings{}, std::string("pacman"), path)) << path;
         EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::HasSubstr(path));

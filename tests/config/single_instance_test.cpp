@@ -1,10 +1,10 @@
 #include "platform/single_instance.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+
+#include <gtest/gtest.h>
 
 #include "config/temp_folder.h"
 
@@ -19,7 +19,8 @@ TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstEnds)
     EXPECT_EQ(first.guard->lockPath(), folder.path("appQuorvane.lock"));
 
     // A second open of the lock file, as another launcher would make, finds it taken.
-    SingleInstance::Result second = SingleInstance::acquireIn(folder.root().string(), "appQuorvane");
+    SingleInstance::Result second =
+        SingleInstance::acquireIn(folder.root().string(), "appQuorvane");
     EXPECT_EQ(second.status, Status::AlreadyRunning);
     EXPECT_EQ(second.guard, nullptr);
     EXPECT_EQ(SingleInstance::acquireIn(folder.root().string(), "other").status, Status::Acquired);
@@ -43,7 +44,8 @@ TEST(SingleInstance, ChildProcessesDoNotInheritTheLock)
 TEST(SingleInstance, ReportsErrorsAndUsesTheRuntimeFolder)
 {
     TempFolder folder;
-    SingleInstance::Result broken = SingleInstance::acquireIn(folder.path("missing"), "appQuorvane");
+    SingleInstance::Result broken =
+        SingleInstance::acquireIn(folder.path("missing"), "appQuorvane");
     EXPECT_EQ(broken.status, Status::Error);
     EXPECT_EQ(broken.errorCode, ENOENT);
     EXPECT_NE(broken.error.find(folder.path("missing/appQuorvane.lock")), std::string::npos);

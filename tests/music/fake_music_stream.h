@@ -14,107 +14,63 @@ public:
     {
         std::lock_guard lock(mutex_);
         ++openCount;
-        closeLocked();
-        if (unopenable.count(path) != 0) {
-            return false;
+        handler_ = nullptr;
+        openPath = unopenable.count(path) != 0 ? "" : path;
+        if (!openPath.empty()) {
+            handler_ = std::move(onEnd);
         }
-        openPath_ = path;
-        handler_ = std::move(onEnd);
-        isOpen_ = true;
-        return true;
+        return !openPath.empty();
     }
-
     bool start() override
     {
-        std::lock_guard lock(mutex_);
-        if (!isOpen_ || unstartable.count(openPath_) != 0) {
+        if (openPath.empty() || unstartable.count(openPath) != 0) {
             return false;
         }
-        started.push_back(openPath_);
-        paused_ = false;
+        started.push_back(openPath);
+        paused = false;
         return true;
     }
-
-    bool ready() const override
-    {
-        std::lock_guard lock(mutex_);
-        return isOpen_ && !neverReady;
-    }
-
+    bool ready() const override { return !openPath.empty() && !neverReady; }
     void close() override
     {
         std::lock_guard lock(mutex_);
-        closeLocked();
+        handler_ = nullptr;
+        openPath.clear();
     }
-
-    long lengthMs() const override
+    long lengthMs() const override { return openPath.empty() ? 0 : length; }
+    long positionMs() const override { return openPath.empty() ? 0 : position; }
+    void setPaused(bool value) override
     {
-        std::lock_guard lock(mutex_);
-        return isOpen_ ? length : 0;
-    }
-
-    long positionMs() const override
-    {
-        std::lock_guard lock(mutex_);
-        return isOpen_ ? position : 0;
-    }
-
-    void setPaused(bool paused) override
-    {
-        std::lock_guard lock(mutex_);
-        paused_ = paused;
+        paused = value;
         ++pauseCalls;
     }
 
-    // Plays the open stream to its end: runs its end handler once, on the calling thread (a
-    // test thread standing in for the audio thread). Returns false when no handler was armed.
+    // Plays the open stream to its end: runs its end handler once, on the calling thread
+    // (standing in for the audio thread). False when no handler was armed.
     bool finish()
     {
         std::lock_guard lock(mutex_);
-        if (!handler_) {
-            return false;
+        EndHandler handler = std::exchange(handler_, nullptr);
+        if (handler) {
+            handler();
         }
-        EndHandler handler = std::move(handler_);
-        handler_ = nullptr;
-        handler();
-        return true;
+        return static_cast<bool>(handler);
     }
 
-    std::string openPath() const
-    {
-        std::lock_guard lock(mutex_);
-        return isOpen_ ? openPath_ : std::string();
-    }
-
-    bool paused() const
-    {
-        std::lock_guard lock(mutex_);
-        return paused_;
-    }
-
-    // Scripted behaviour; set before use.
+    // Scripted behaviour.
     std::set<std::string> unopenable;
     std::set<std::string> unstartable;
     bool neverReady = false;
     long length = 0;
     long position = 0;
-
-    // Recorded calls (read them when no other thread runs).
+    // State and recorded calls; only the end handler is touched from another thread.
+    std::string openPath;
     std::vector<std::string> started;
+    bool paused = false;
     int openCount = 0;
     int pauseCalls = 0;
 
 private:
-    void closeLocked()
-    {
-        isOpen_ = false;
-        handler_ = nullptr;
-        openPath_.clear();
-    }
-
-    mutable std::mutex mutex_;
-    std::string openPath_;
+    std::mutex mutex_;
     EndHandler handler_;
-    bool isOpen_ = false;
-    bool paused_ = false;
 };

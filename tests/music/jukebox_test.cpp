@@ -14,23 +14,21 @@
 
 namespace {
 
+using Names = std::vector<std::string>;
+
 class FakeTagReader final : public TagReader {
 public:
     TagFields read(const std::string& path) override
     {
-        std::lock_guard lock(mutex);
-        ++reads[path];
         auto found = fields.find(path);
         return found == fields.end() ? TagFields{} : found->second;
     }
-    std::mutex mutex;
     std::map<std::string, TagFields> fields;
-    std::map<std::string, int> reads;
 };
 
-// One jukebox over a fake stream, with a playlist of the given names and a log of its hooks.
+// One jukebox over a fake stream with a playlist of `songs`, logging its hooks.
 struct Harness {
-    explicit Harness(const std::vector<std::string>& songs, bool writePlaylist = true)
+    explicit Harness(const Names& songs, bool writePlaylist = true)
     {
         std::string text;
         for (const auto& song : songs) {
@@ -40,29 +38,24 @@ struct Harness {
         if (writePlaylist) {
             writeBytes(settings.PlaylistFilename, text);
         }
-        // Every hook asks the jukebox something, as the real repaint does: this must not
-        // deadlock.
-        jukebox.setOnSongEnded([this] { log("ended"); });
-        jukebox.setOnMusicStarted([this] { log("started"); });
-        jukebox.setOnMusicStopped([this] { log("stopped"); });
-        jukebox.setOnMusicPaused([this](bool paused) { log(paused ? "paused" : "resumed"); });
+        // Each hook queries the jukebox, as the real repaint does: this must not deadlock.
+        auto log = [this](const char* event) {
+            (void)jukebox.status();
+            events.push_back(event);
+        };
+        jukebox.setOnSongEnded([log] { log("ended"); });
+        jukebox.setOnMusicStarted([log] { log("started"); });
+        jukebox.setOnMusicStopped([log] { log("stopped"); });
+        jukebox.setOnMusicPaused([log](bool paused) { log(paused ? "paused" : "resumed"); });
     }
-
-    void log(const std::string& event)
-    {
-        (void)jukebox.status();
-        events.push_back(event);
-    }
-
-    // The stream plays to its end, and the GUI thread handles the posted event.
+    // The stream plays to its end and the GUI thread handles the posted event.
     void songEnds()
     {
         ASSERT_TRUE(stream.finish());
-        ASSERT_GT(posts.load(), 0);
+        ASSERT_GT(posts.exchange(0), 0);
         jukebox.handleSongEnded();
     }
-
-    std::vector<std::string> takeEvents() { return std::exchange(events, {}); }
+    Names takeEvents() { return std::exchange(events, {}); }
 
     TempDir dir;
     LauncherSettings settings;
@@ -70,22 +63,16 @@ struct Harness {
     FakeMusicStream stream;
     std::atomic<int> posts{0};
     Jukebox jukebox{settings, tags, [this] { ++posts; }, 12345};
-    std::vector<std::string> events;
+    Names events;
 };
-
-using Events = std::vector<std::string>;
 
 TEST(JukeboxTest, EndOfSongRules)
 {
     struct Case {
         const char* name;
-        int repeatSong;
-        int random;
-        int repeatPlaylist;
-        int songCount;
-        int startIndex;
+        int repeatSong, random, repeatPlaylist, songCount, startIndex;
         const char* nextPlayed;  // nullptr: the music stops
-        Events events;
+        Names events;
     };
     const Case cases[] = {
         {"repeat song", 1, 0, 1, 3, 1, "s1", {}},
@@ -94,11 +81,10 @@ TEST(JukeboxTest, EndOfSongRules)
         {"sequential last wraps", 0, 0, 1, 3, 2, "s0", {"ended"}},
         {"sequential last stops", 0, 0, 0, 3, 2, nullptr, {"stopped"}},
         {"random single song", 0, 1, 0, 1, 0, "s0", {"ended"}},
-        {"one song repeat playlist", 0, 0, 1, 1, 0, "s0", {"ended"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<std::string> names;
+        Names names;
         for (int i = 0; i < c.songCount; ++i) {
             names.push_back("s" + std::to_string(i));
         }
@@ -107,6 +93,7 @@ TEST(JukeboxTest, EndOfSongRules)
         for (int i = 0; i < c.startIndex; ++i) {
             h.jukebox.nextSong();
         }
+        // Settings are read at each decision, so changing them now counts.
         h.settings.MusicRepeatSong = c.repeatSong;
         h.settings.MusicRandomPlay = c.random;
         h.settings.MusicRepeatPlaylist = c.repeatPlaylist;
@@ -115,16 +102,14 @@ TEST(JukeboxTest, EndOfSongRules)
         h.stream.started.clear();
         h.songEnds();
         EXPECT_EQ(h.takeEvents(), c.events);
+        EXPECT_EQ(h.jukebox.isMusicPlaying(), c.nextPlayed != nullptr);
         if (c.nextPlayed != nullptr) {
-            EXPECT_EQ(h.stream.started, std::vector<std::string>{c.nextPlayed});
-            EXPECT_TRUE(h.jukebox.isMusicPlaying());
+            EXPECT_EQ(h.stream.started, Names{c.nextPlayed});
         } else {
             EXPECT_TRUE(h.stream.started.empty());
-            EXPECT_FALSE(h.jukebox.isMusicPlaying());
-            EXPECT_EQ(h.stream.openPath(), "");
-            // Play starts the last song again.
-            h.jukebox.playMusic();
-            EXPECT_EQ(h.stream.started, std::vector<std::string>{"s" + std::to_string(c.startIndex)});
+            EXPECT_EQ(h.stream.openPath, "");
+            h.jukebox.playMusic();  // starts the last song again
+            EXPECT_EQ(h.stream.started, Names{"s" + std::to_string(c.startIndex)});
         }
     }
 }
@@ -138,28 +123,23 @@ TEST(JukeboxTest, NextAndPreviousWrapRoundAndRestartWhilePlaying)
     three.jukebox.nextSong();
     EXPECT_EQ(three.jukebox.currentIndex(), 0u);
     EXPECT_TRUE(three.events.empty()) << "moving while stopped calls no hook";
-    EXPECT_EQ(three.stream.openCount, 0) << "moving while stopped opens nothing";
-
+    EXPECT_EQ(three.stream.openCount, 0) << "and plays nothing";
     three.jukebox.playMusic();
     three.jukebox.nextSong();
     three.jukebox.nextSong();
     three.jukebox.nextSong();
     three.jukebox.previousSong();
-    EXPECT_EQ(three.stream.started, (std::vector<std::string>{"a", "b", "c", "a", "c"}));
-    EXPECT_EQ(three.takeEvents(), (Events{"started", "stopped", "started", "stopped", "started",
-                                          "stopped", "started", "stopped", "started"}));
+    EXPECT_EQ(three.stream.started, (Names{"a", "b", "c", "a", "c"}));
 
     Harness one({"only"});
     one.jukebox.init(&one.stream);
     one.jukebox.nextSong();
     one.jukebox.previousSong();
-    EXPECT_EQ(one.jukebox.currentIndex(), 0u);
     one.jukebox.playMusic();
     one.jukebox.nextSong();
     one.jukebox.previousSong();
-    EXPECT_EQ(one.stream.started, (std::vector<std::string>{"only", "only", "only"}));
-    EXPECT_EQ(one.takeEvents(),
-              (Events{"started", "stopped", "started", "stopped", "started"}));
+    EXPECT_EQ(one.stream.started, (Names{"only", "only", "only"}));
+    EXPECT_EQ(one.takeEvents(), (Names{"started", "stopped", "started", "stopped", "started"}));
 }
 
 TEST(JukeboxTest, CommandsThatChangeNothingCallNoHook)
@@ -168,16 +148,14 @@ TEST(JukeboxTest, CommandsThatChangeNothingCallNoHook)
     h.jukebox.init(&h.stream);
     h.jukebox.stopMusic();
     h.jukebox.pauseMusic(true);
-    h.jukebox.pauseMusic(false);
     EXPECT_TRUE(h.events.empty());
     EXPECT_EQ(h.stream.pauseCalls, 0);
-
     h.jukebox.playMusic();
-    h.jukebox.playMusic();  // already playing
+    h.jukebox.playMusic();
+    h.jukebox.stopMusic();
+    h.jukebox.stopMusic();
     EXPECT_EQ(h.stream.started.size(), 1u);
-    h.jukebox.stopMusic();
-    h.jukebox.stopMusic();
-    EXPECT_EQ(h.takeEvents(), (Events{"started", "stopped"}));
+    EXPECT_EQ(h.takeEvents(), (Names{"started", "stopped"}));
     EXPECT_EQ(h.jukebox.currentIndex(), 0u) << "stopping keeps the current song";
 }
 
@@ -187,86 +165,67 @@ TEST(JukeboxTest, BrokenSongsCountAsPlayingAndCanBeSkipped)
     h.stream.unopenable = {"missing.mp3"};
     h.stream.unstartable = {"silent.mp3"};
     h.stream.length = 5000;
-    h.stream.position = 1000;
     h.tags.fields["silent.mp3"].id3v2Title = "Never read";
     h.jukebox.init(&h.stream);
 
     h.jukebox.playMusic();
-    EXPECT_TRUE(h.jukebox.isMusicPlaying());
-    EXPECT_EQ(h.jukebox.songTimeMs(), 0);
-    EXPECT_EQ(h.jukebox.songLengthMs(), 0);
-    EXPECT_FALSE(h.jukebox.isMusicPaused());
     MusicStatus status = h.jukebox.status();
     EXPECT_TRUE(status.playing);
     EXPECT_EQ(status.title, "missing");
     EXPECT_EQ(status.artist, "Unknown");
-    EXPECT_TRUE(h.events.empty()) << "no started hook without a stream";
+    EXPECT_EQ(h.jukebox.songTimeMs(), 0);
+    EXPECT_EQ(h.jukebox.songLengthMs(), 0);
     EXPECT_FALSE(h.stream.finish()) << "no end report can come";
 
-    h.jukebox.nextSong();  // stop (hook) and try the following entry
+    h.jukebox.nextSong();
     EXPECT_TRUE(h.jukebox.isMusicPlaying());
-    EXPECT_EQ(h.stream.openPath(), "silent.mp3");
-    EXPECT_EQ(h.tags.reads["silent.mp3"], 0) << "tags are read only once a song plays";
-    EXPECT_FALSE(h.jukebox.currentSongInfo()->title.has_value());
+    EXPECT_FALSE(h.jukebox.currentSongInfo()->title) << "a silent stream's tags are not read";
     EXPECT_EQ(h.jukebox.songLengthMs(), 5000) << "an open stream still answers";
 
     h.jukebox.nextSong();
-    EXPECT_EQ(h.stream.started, std::vector<std::string>{"good.mp3"});
-    EXPECT_EQ(h.takeEvents(), (Events{"stopped", "stopped", "started"}));
-
-    h.jukebox.stopMusic();
-    EXPECT_FALSE(h.jukebox.isMusicPlaying());
-    EXPECT_EQ(h.jukebox.status().title, "");
+    EXPECT_EQ(h.stream.started, Names{"good.mp3"});
+    EXPECT_EQ(h.takeEvents(), (Names{"stopped", "stopped", "started"}));
 }
 
-TEST(JukeboxTest, StreamThatIsNotReadyIsLeftOpenAndItsLateEndIgnored)
-{
-    Harness h({"a", "b"});
-    h.stream.neverReady = true;
-    h.jukebox.init(&h.stream);
-    h.jukebox.playMusic();
-    h.jukebox.stopMusic();
-    EXPECT_EQ(h.stream.openPath(), "a") << "stop closes only a ready stream";
-    EXPECT_EQ(h.takeEvents(), (Events{"started", "stopped"}));
-    h.stream.finish();
-    h.jukebox.handleSongEnded();
-    EXPECT_FALSE(h.jukebox.isMusicPlaying());
-    EXPECT_TRUE(h.events.empty());
-}
-
-TEST(JukeboxTest, EndReportForAStreamAlreadyReplacedIsIgnored)
+TEST(JukeboxTest, LateOrStrayEndReportsAreIgnored)
 {
     Harness h({"a", "b", "c"});
     h.jukebox.init(&h.stream);
     h.jukebox.playMusic();
     ASSERT_TRUE(h.stream.finish());  // "a" ends on the audio thread...
-    h.jukebox.nextSong();            // ...while the player presses Next
-    h.jukebox.handleSongEnded();     // the posted event arrives late
-    EXPECT_EQ(h.stream.started, (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(h.jukebox.currentIndex(), 1u);
-    EXPECT_EQ(h.takeEvents(), (Events{"started", "stopped", "started"}));
+    h.jukebox.nextSong();            // ...while the player presses Next;
+    h.jukebox.handleSongEnded();     // the posted event arrives late.
+    h.jukebox.handleSongEnded();     // A spurious wake-up with nothing recorded.
+    EXPECT_EQ(h.stream.started, (Names{"a", "b"}));
+    EXPECT_EQ(h.takeEvents(), (Names{"started", "stopped", "started"}));
 
-    h.jukebox.handleSongEnded();  // a spurious wake-up with nothing recorded
-    EXPECT_EQ(h.jukebox.currentIndex(), 1u);
+    // A stream that does not report itself ready is left open by Stop; its end changes
+    // nothing.
+    h.stream.neverReady = true;
+    h.jukebox.stopMusic();
+    EXPECT_EQ(h.stream.openPath, "b");
+    h.stream.finish();
+    h.jukebox.handleSongEnded();
+    EXPECT_FALSE(h.jukebox.isMusicPlaying());
+    EXPECT_EQ(h.takeEvents(), Names{"stopped"});
 }
 
 TEST(JukeboxTest, WithoutPlaylistOrOutputEverythingIsIgnored)
 {
     struct Case {
         const char* name;
-        bool writePlaylist;
-        bool emptyName;
-        bool withStream;
-        bool playlistLoaded;
+        Names songs;
+        bool writePlaylist, emptyName, withStream, ready;
     };
     const Case cases[] = {
-        {"no playlist setting", true, true, true, false},
-        {"playlist file missing", false, false, true, false},
-        {"no audio output", true, false, false, true},
+        {"no playlist setting", {"a"}, true, true, true, false},
+        {"playlist file missing", {"a"}, false, false, true, false},
+        {"no audio output", {"a"}, true, false, false, false},
+        {"empty playlist", {}, true, false, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Harness h({"a", "b"}, c.writePlaylist);
+        Harness h(c.songs, c.writePlaylist);
         if (c.emptyName) {
             h.settings.PlaylistFilename.clear();
         }
@@ -276,87 +235,41 @@ TEST(JukeboxTest, WithoutPlaylistOrOutputEverythingIsIgnored)
         h.jukebox.previousSong();
         h.jukebox.pauseMusic(true);
         h.jukebox.stopMusic();
-        EXPECT_FALSE(h.jukebox.isJukeboxReady());
+        EXPECT_EQ(h.jukebox.isJukeboxReady(), c.ready);
+        EXPECT_EQ(h.jukebox.status().active, c.ready);
         EXPECT_FALSE(h.jukebox.isMusicPlaying());
-        EXPECT_FALSE(h.jukebox.currentSongInfo().has_value());
-        EXPECT_FALSE(h.jukebox.status().active);
+        EXPECT_FALSE(h.jukebox.currentSongInfo());
         EXPECT_FALSE(h.jukebox.pauseForGame());
         EXPECT_TRUE(h.events.empty());
         EXPECT_EQ(h.stream.openCount, 0);
-        EXPECT_EQ(h.jukebox.playlist().size(), c.playlistLoaded ? 2u : 0u);
     }
 }
 
-TEST(JukeboxTest, EmptyPlaylistPlaysNothing)
+TEST(JukeboxTest, RandomChoicesCoverTheWholeRange)
 {
-    Harness h({});
-    h.jukebox.init(&h.stream);
-    EXPECT_TRUE(h.jukebox.isJukeboxReady());
-    h.jukebox.playMusic();
-    h.jukebox.nextSong();
-    h.jukebox.previousSong();
-    EXPECT_EQ(h.stream.openCount, 0);
-    EXPECT_FALSE(h.jukebox.isMusicPlaying());
-    EXPECT_FALSE(h.jukebox.currentIndex().has_value());
-    EXPECT_EQ(h.jukebox.status().title, "");
-}
-
-TEST(JukeboxTest, RandRangeCoversBothBoundsEvenly)
-{
-    Harness h({"a"});
-    for (int i = 0; i < 100; ++i) {
-        ASSERT_EQ(h.jukebox.randRange(0, 0), 0);
-        ASSERT_EQ(h.jukebox.randRange(0, -1), 0) << "an empty range picks no position";
-    }
+    Harness h({"a", "b"});
     std::map<int, int> counts;
     const int draws = 10000;
     for (int i = 0; i < draws; ++i) {
-        int value = h.jukebox.randRange(0, 1);
-        ASSERT_TRUE(value == 0 || value == 1);
-        ++counts[value];
-    }
-    EXPECT_NEAR(counts[0], draws / 2, draws / 20);
-    counts.clear();
-    for (int i = 0; i < draws; ++i) {
-        int value = h.jukebox.randRange(-3, 6);
-        ASSERT_GE(value, -3);
-        ASSERT_LE(value, 6);
-        ++counts[value];
+        ASSERT_EQ(h.jukebox.randRange(0, 0), 0);
+        ASSERT_EQ(h.jukebox.randRange(0, -1), 0) << "an empty range picks no position";
+        ++counts[h.jukebox.randRange(-3, 6)];
     }
     ASSERT_EQ(counts.size(), 10u);
+    EXPECT_EQ(counts.begin()->first, -3);
+    EXPECT_EQ(counts.rbegin()->first, 6);
     for (auto [value, count] : counts) {
         EXPECT_NEAR(count, draws / 10, draws / 25) << value;
     }
-    // The whole range of a large playlist is reachable, not just the first 32768 values.
-    std::set<bool> high;
-    for (int i = 0; i < 2000; ++i) {
-        high.insert(h.jukebox.randRange(0, 1'000'000) > 500'000);
-    }
-    EXPECT_EQ(high.size(), 2u);
-}
 
-TEST(JukeboxTest, RandomPlayWithTwoSongsPlaysBoth)
-{
-    Harness h({"a", "b"});
     h.settings.MusicRandomPlay = 1;
     h.jukebox.init(&h.stream);
     h.jukebox.playMusic();
     for (int i = 0; i < 40; ++i) {
         h.songEnds();
     }
-    std::set<std::string> played(h.stream.started.begin(), h.stream.started.end());
-    EXPECT_EQ(played, (std::set<std::string>{"a", "b"}));
-
-    // The first song of a random run is itself random: different seeds start differently.
-    std::set<std::size_t> firsts;
-    for (uint32_t seed = 0; seed < 40; ++seed) {
-        LauncherSettings settings = h.settings;
-        FakeTagReader tags;
-        Jukebox jukebox(settings, tags, {}, seed);
-        jukebox.init(&h.stream);
-        firsts.insert(*jukebox.currentIndex());
-    }
-    EXPECT_EQ(firsts.size(), 2u);
+    EXPECT_EQ(std::set<std::string>(h.stream.started.begin(), h.stream.started.end()),
+              (std::set<std::string>{"a", "b"}));
 }
 
 TEST(JukeboxTest, StatusReflectsPlayingPausedAndStopped)
@@ -367,56 +280,33 @@ TEST(JukeboxTest, StatusReflectsPlayingPausedAndStopped)
     h.stream.length = 240000;
     h.stream.position = 185900;
     h.jukebox.init(&h.stream);
-
-    MusicStatus stopped = h.jukebox.status();
-    EXPECT_TRUE(stopped.active);
-    EXPECT_FALSE(stopped.playing);
+    EXPECT_FALSE(h.jukebox.status().playing);
 
     h.jukebox.playMusic();
     MusicStatus playing = h.jukebox.status();
-    EXPECT_TRUE(playing.playing);
     EXPECT_FALSE(playing.paused);
     EXPECT_EQ(playing.title, "01 - Intro");
-    EXPECT_EQ(playing.artist, "Unknown");
     EXPECT_EQ(playing.lengthMs, 240000);
     EXPECT_EQ(playing.positionMs, 185900);
 
     h.jukebox.pauseMusic(true);
-    MusicStatus paused = h.jukebox.status();
-    EXPECT_TRUE(paused.paused);
-    EXPECT_EQ(paused.title, "01 - Intro");
-    EXPECT_TRUE(h.stream.paused());
-
+    EXPECT_TRUE(h.jukebox.status().paused);
+    EXPECT_EQ(h.jukebox.status().title, "01 - Intro");
     h.jukebox.nextSong();
     MusicStatus next = h.jukebox.status();
     EXPECT_FALSE(next.paused) << "a new song starts unpaused";
     EXPECT_EQ(next.title, "Title B");
     EXPECT_EQ(next.artist, "Band");
-    EXPECT_EQ(h.takeEvents(), (Events{"started", "paused", "stopped", "started"}));
+    h.jukebox.stopMusic();
+    EXPECT_EQ(h.jukebox.playlist()[1].title, "Title B") << "tags stay with the song";
+    EXPECT_EQ(h.takeEvents(), (Names{"started", "paused", "stopped", "started", "stopped"}));
 }
 
-TEST(JukeboxTest, TagsFoundOnceAreNotReadAgain)
-{
-    Harness h({"tagged.mp3", "plain.mp3"});
-    h.tags.fields["tagged.mp3"].id3v1Title = "Tagged";
-    h.jukebox.init(&h.stream);
-    for (int i = 0; i < 3; ++i) {
-        h.jukebox.playMusic();
-        h.jukebox.nextSong();
-        h.jukebox.nextSong();
-        h.jukebox.stopMusic();
-    }
-    EXPECT_EQ(h.tags.reads["tagged.mp3"], 1);
-    EXPECT_EQ(h.tags.reads["plain.mp3"], 3) << "a song without tags is looked up each time";
-    EXPECT_EQ(h.jukebox.playlist()[0].title, "Tagged");
-}
-
-TEST(JukeboxTest, PauseAroundGameLaunch)
+TEST(JukeboxTest, PauseAroundGameLaunchAndShutdown)
 {
     struct Case {
         int stopDuringGame;
-        bool playing;
-        bool pauses;
+        bool playing, pauses;
     };
     for (Case c : {Case{1, true, true}, Case{1, false, false}, Case{0, true, false}}) {
         SCOPED_TRACE(c.stopDuringGame * 10 + c.playing);
@@ -428,57 +318,40 @@ TEST(JukeboxTest, PauseAroundGameLaunch)
         }
         h.takeEvents();
         EXPECT_EQ(h.jukebox.pauseForGame(), c.pauses);
-        EXPECT_EQ(h.stream.paused(), c.pauses);
+        EXPECT_EQ(h.stream.paused, c.pauses);
         h.jukebox.resumeAfterGame();
-        EXPECT_FALSE(h.stream.paused());
+        h.jukebox.resumeAfterGame();
+        EXPECT_FALSE(h.stream.paused);
         EXPECT_EQ(h.stream.pauseCalls, c.pauses ? 2 : 0);
-        EXPECT_EQ(h.takeEvents(), c.pauses ? (Events{"paused", "resumed"}) : Events{});
-        h.jukebox.resumeAfterGame();
-        EXPECT_EQ(h.stream.pauseCalls, c.pauses ? 2 : 0) << "resumes only once";
+        EXPECT_EQ(h.takeEvents(), c.pauses ? (Names{"paused", "resumed"}) : Names{});
+
+        h.stream.neverReady = true;
+        h.jukebox.shutdown();
+        EXPECT_TRUE(h.events.empty()) << "hooks are cleared first";
+        EXPECT_EQ(h.stream.openPath, "") << "shutdown closes even what Stop would leave";
     }
 }
 
-TEST(JukeboxTest, ShutdownClearsHooksAndClosesTheStream)
-{
-    Harness h({"a"});
-    h.stream.neverReady = true;
-    h.jukebox.init(&h.stream);
-    h.jukebox.playMusic();
-    h.takeEvents();
-    h.jukebox.shutdown();
-    EXPECT_TRUE(h.events.empty());
-    EXPECT_EQ(h.stream.openPath(), "") << "shutdown closes even a stream stop left open";
-    EXPECT_FALSE(h.jukebox.isJukeboxReady());
-    h.jukebox.playMusic();
-    EXPECT_EQ(h.stream.started.size(), 1u);
-}
-
-// The audio thread reports song ends while the GUI thread runs commands, queries and the end
-// handling. Run under the sanitizers: any unguarded access or lock-order problem shows there.
+// The audio thread reports song ends while the GUI thread runs commands and end handling and
+// a third thread queries. Meant for the sanitizer builds: an unguarded access or a lock-order
+// problem shows there.
 TEST(JukeboxTest, EndReportsRaceWithCommandsSafely)
 {
     Harness h({"a", "b", "c", "d"});
-    h.settings.MusicRepeatPlaylist = 1;
     h.jukebox.init(&h.stream);
     h.jukebox.playMusic();
-
     std::atomic<bool> done{false};
     std::atomic<int> finished{0};
     std::thread audio([&] {
         while (!done) {
-            if (h.stream.finish()) {
-                ++finished;
-            }
+            finished += h.stream.finish() ? 1 : 0;
             std::this_thread::yield();
         }
     });
     std::thread reader([&] {
         while (!done) {
             MusicStatus status = h.jukebox.status();
-            if (status.playing) {
-                EXPECT_FALSE(status.title.empty());
-            }
-            (void)h.jukebox.currentSongInfo();
+            EXPECT_TRUE(!status.playing || !status.title.empty());
         }
     });
     std::mt19937 random(7);
@@ -495,7 +368,7 @@ TEST(JukeboxTest, EndReportsRaceWithCommandsSafely)
         case 3: h.jukebox.previousSong(); break;
         case 4: h.jukebox.pauseMusic(random() % 2 == 0); break;
         case 5: h.settings.MusicRandomPlay = static_cast<int>(random() % 2); break;
-        default: (void)h.jukebox.status(); break;
+        default: break;
         }
     }
     done = true;
@@ -503,9 +376,6 @@ TEST(JukeboxTest, EndReportsRaceWithCommandsSafely)
     reader.join();
     EXPECT_GT(finished.load(), 0);
     EXPECT_GT(handled, 0);
-    if (h.jukebox.isMusicPlaying()) {
-        EXPECT_LT(*h.jukebox.currentIndex(), 4u);
-    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "support/golden.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>

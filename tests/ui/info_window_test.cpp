@@ -28,7 +28,7 @@ TEST(InfoWindowGeometry, BorderIsAPercentageOfEachSide)
     const Case cases[] = {
         {20, {204, 153, 820, 615}},  // 616 x 462
         {0, {0, 0, 1024, 768}},
-        {-10, {0, 0, 1024, 768}},    // no window beyond the main window
+        {-10, {0, 0, 1024, 768}},  // no window beyond the main window
         {49, {501, 376, 523, 392}},
         {50, {501, 376, 523, 392}},  // held to 49: never a window of no size
         {200, {501, 376, 523, 392}},
@@ -48,20 +48,10 @@ TEST(InfoWindowGeometry, LinesAreWrittenWhileTheyFit)
     EXPECT_EQ(normal.front(), (Point{6, 6}));
     EXPECT_EQ(normal.back(), (Point{6, 426}));
 
-    const std::vector<Point> inverted = infoLinePoints(180, 616, 462, 20, 0, 30);
-    ASSERT_EQ(inverted.size(), 22u);
-    EXPECT_EQ(inverted.front(), (Point{610, 456}));
-    EXPECT_EQ(inverted.back(), (Point{610, 36}));
-
     const std::vector<Point> right = infoLinePoints(90, 462, 616, 20, 0, 30);
     ASSERT_EQ(right.size(), 22u);
     EXPECT_EQ(right.front(), (Point{456, 6}));
     EXPECT_EQ(right.back(), (Point{36, 6}));
-
-    const std::vector<Point> left = infoLinePoints(-90, 462, 616, 20, 0, 30);
-    ASSERT_EQ(left.size(), 22u);
-    EXPECT_EQ(left.front(), (Point{6, 610}));
-    EXPECT_EQ(left.back(), (Point{426, 610}));
 
     // Near the end only the lines that are left; a client smaller than one line shows none.
     EXPECT_EQ(infoLinePoints(0, 616, 462, 20, 27, 30).size(), 3u);
@@ -113,9 +103,10 @@ TEST(InfoWindow, ScrollsOneLinePerTickWithinTheText)
     PopupContext context = h.context();
     const std::vector<std::string> lines = numberedLines(5);
     InfoWindow window(context, lines);
-    h.steps = {{kKeys.SelectUp}, {kKeys.SelectDown}, {kKeys.P2SelectDown},
-               {kKeys.SelectDown, kKeys.P2SelectDown}, {kKeys.SelectDown},
-               {kKeys.SelectDown}, {kKeys.SelectDown}, {kKeys.P2SelectUp}};
+    h.steps = {{kKeys.SelectUp},     {kKeys.SelectDown},
+               {kKeys.P2SelectDown}, {kKeys.SelectDown, kKeys.P2SelectDown},
+               {kKeys.SelectDown},   {kKeys.SelectDown},
+               {kKeys.SelectDown},   {kKeys.P2SelectUp}};
     std::vector<int> tops;
     for (size_t i = 0; i < h.steps.size(); ++i) {
         EXPECT_FALSE(window.tick());
@@ -130,7 +121,7 @@ TEST(InfoWindow, PlayerTwoTurnShowsAtTheNextScrollWithTheSameWrapping)
     PopupHarness h(800, 600);
     h.settings.InvertPlayer2Screen = 1;
     PopupContext context = h.context();
-    std::vector<std::string> lines(40, "alpha beta gamma delta epsilon zeta eta theta iota kappa");
+    std::vector<std::string> lines(3, "alpha");
     InfoWindow window(context, lines);
     const std::vector<std::string> before = window.wrappedLines();
     const Rect rect = *h.screen.layerRect(window.layer());
@@ -145,8 +136,8 @@ TEST(InfoWindow, PlayerTwoTurnShowsAtTheNextScrollWithTheSameWrapping)
         }
         return ink;
     };
-    const int topLeft = inkNear(rect.left + 6, rect.top + 6);
-    EXPECT_GT(topLeft, 0);
+    EXPECT_GT(inkNear(rect.left + 6, rect.top + 6), 0);
+    EXPECT_EQ(inkNear(rect.right - 66, rect.bottom - 36), 0);
 
     h.steps = {{kKeys.P2SelectDown}};
     window.tick();
@@ -154,6 +145,7 @@ TEST(InfoWindow, PlayerTwoTurnShowsAtTheNextScrollWithTheSameWrapping)
     EXPECT_EQ(window.topLine(), 1);
     EXPECT_EQ(window.wrappedLines(), before);
     EXPECT_GT(inkNear(rect.right - 66, rect.bottom - 36), 0);
+    EXPECT_EQ(inkNear(rect.left + 6, rect.top + 6), 0);
     EXPECT_EQ(h.pageDirtyMarks, 1);
 }
 

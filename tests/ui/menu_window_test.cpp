@@ -72,28 +72,6 @@ TEST(MenuWindowGeometry, HighlightStaysOnThePage)
     EXPECT_EQ(menuFirstVisible(2, 0, 40, 25), 0);    // everything fits
 }
 
-TEST(MenuWindowGeometry, LabelAndValuePointsPerOrientation)
-{
-    struct Case {
-        int orientation;
-        MenuLinePoints expected;
-    };
-    // Client 462 x 500 (or 500 x 462 turned), line 2 of height 20, value 50 pixels wide.
-    const Case cases[] = {
-        {0, {{6, 40}, {406, 40}}},
-        {180, {{456, 460}, {56, 460}}},
-        {90, {{460, 6}, {460, 406}}},
-        {-90, {{40, 456}, {40, 56}}},
-    };
-    for (const Case& c : cases) {
-        const bool quarter = c.orientation == 90 || c.orientation == -90;
-        const MenuLinePoints p = menuLinePoints(c.orientation, quarter ? 500 : 462,
-                                                quarter ? 462 : 500, 2, 20, 50);
-        EXPECT_EQ(p.label, c.expected.label) << c.orientation;
-        EXPECT_EQ(p.value, c.expected.value) << c.orientation;
-    }
-}
-
 TEST(MenuWindow, LayerIsCentredInEachOrientation)
 {
     for (int orientation : {0, 90}) {
@@ -105,8 +83,8 @@ TEST(MenuWindow, LayerIsCentredInEachOrientation)
         const std::optional<Rect> rect = h.screen.layerRect(window.layer());
         ASSERT_TRUE(rect);
         const int along = orientation == 0 ? rect->height() : rect->width();
-        const int lineHeight = h.fonts.selectFont("Liberation Sans", 12, orientation, 0)
-                                   .lineHeight();
+        const int lineHeight =
+            h.fonts.selectFont("Liberation Sans", 12, orientation, 0).lineHeight();
         EXPECT_EQ(along, lineHeight * 3) << orientation;
         EXPECT_EQ(rect->left, (1024 - rect->width()) / 2);
         EXPECT_EQ(rect->top, (768 - rect->height()) / 2);
@@ -120,12 +98,12 @@ TEST(MenuWindow, MovesWrapAndStepChoices)
     Menu menu = smallMenu();
     MenuWindow window(context, menu);
     h.steps = {
-        {kKeys.SelectUp},                      // first -> last (wrap)
-        {kKeys.SelectDown},                    // last -> first (wrap)
-        {kKeys.SelectPageDown},                // "Yes" -> "No"
-        {kKeys.P2SelectPageDown},              // "No" -> "Yes"
+        {kKeys.SelectUp},                        // first -> last (wrap)
+        {kKeys.SelectDown},                      // last -> first (wrap)
+        {kKeys.SelectPageDown},                  // "Yes" -> "No"
+        {kKeys.P2SelectPageDown},                // "No" -> "Yes"
         {kKeys.SelectDown, kKeys.P2SelectDown},  // both players in one tick: one entry
-        {kKeys.SelectPageUp},                  // "0" -> "8"
+        {kKeys.SelectPageUp},                    // "0" -> "8"
         {kKeys.SelectDown, kKeys.SelectPageUp},  // page up on the sub-menu entry: nothing
     };
     std::vector<int> highlights;
@@ -150,10 +128,11 @@ TEST(MenuWindow, NestedMenuRunsInsideTheParentTick)
     PopupContext context = h.context();
     Menu menu = smallMenu();
     size_t mostLayers = 0;
-    h.onTick = [&](int) { mostLayers = std::max(mostLayers, h.screen.layerStack().layers().size()); };
+    h.onTick = [&](int) {
+        mostLayers = std::max(mostLayers, h.screen.layerStack().layers().size());
+    };
     h.steps = {
-        {kKeys.SelectDown},
-        {kKeys.SelectDown},
+        {kKeys.SelectDown},     {kKeys.SelectDown},
         {kKeys.SelectPageDown},  // opens the music sub-menu
         {kKeys.SelectPageDown},  // nested: "Playing" Yes -> No
         {kKeys.Exit},            // nested closes; the parent stays
@@ -164,8 +143,8 @@ TEST(MenuWindow, NestedMenuRunsInsideTheParentTick)
     EXPECT_EQ(mostLayers, 2u);
     EXPECT_EQ(menu[2].submenu[0].shownValue(), "No");
     EXPECT_EQ(menu[2].submenu[1].shownValue(), "No");
-    EXPECT_EQ(h.step, 6);           // the parent ran one more tick, then Exit closed it
-    EXPECT_EQ(h.drains, 3);         // parent opening, nested opening, after the nested menu
+    EXPECT_EQ(h.step, 6);    // the parent ran one more tick, then Exit closed it
+    EXPECT_EQ(h.drains, 3);  // parent opening, nested opening, after the nested menu
     EXPECT_TRUE(h.screen.layerStack().layers().empty());
     EXPECT_EQ(h.dispatched, (std::vector<ScreenEventType>{ScreenEventType::Timer}));
 }
@@ -274,10 +253,9 @@ TEST(OptionsMenu, ChangesAreWrittenBackWhenTheMenuCloses)
     std::set<int> down = {kKeys.SelectDown};
     std::set<int> change = {kKeys.SelectPageDown};
     std::set<int> up = {kKeys.SelectUp};
-    h.steps = {down, down, down, down, down, down, change,  // "Display Missing Games" -> Yes
-               up, up, up, up, up, up, up,                  // wraps to the music sub-menu
-               change,
-               change};                                     // "Playing" -> No; then Exit
+    h.steps = {down,   down,  down, down, down, down, change,  // "Display Missing Games" -> Yes
+               up,     up,    up,   up,   up,   up,   up,      // wraps to the music sub-menu
+               change, change};                                // "Playing" -> No; then Exit
     EXPECT_TRUE(runOptionsMenu(context, jukebox, [] {
         return std::vector<std::string>{"Liberation Serif", "Liberation Sans"};
     }));
@@ -285,4 +263,39 @@ TEST(OptionsMenu, ChangesAreWrittenBackWhenTheMenuCloses)
     EXPECT_EQ(h.settings.Fontsize, 18);
     EXPECT_EQ(h.settings.Fontface, "Liberation Sans");
     EXPECT_FALSE(playing);
+}
+
+TEST(PopupLoop, TicksEveryHundredMillisecondsAndCatchesUpOnlyWhenAsked)
+{
+    struct Case {
+        LateTicks late;
+        std::vector<int64_t> expectedMs;
+    };
+    // The first tick takes 350 ms: the menu's loop owes three ticks and runs them at once; the
+    // information window's runs one late tick and then keeps its period from there.
+    const Case cases[] = {
+        {LateTicks::CatchUp, {100, 450, 450, 450, 500}},
+        {LateTicks::Skip, {100, 450, 550, 650, 750}},
+    };
+    for (const Case& c : cases) {
+        PopupHarness h;
+        PopupContext context = h.context();
+        h.screen.push({ScreenEventType::Repaint, 0, 0});
+        h.screen.push({ScreenEventType::KeyDown, 40, 0});
+        std::vector<int64_t> ticksMs;
+        const LoopEnd end = runPopupLoop(
+            context,
+            [&] {
+                ticksMs.push_back(h.clock.nowNs() / 1'000'000);
+                if (ticksMs.size() == 1) {
+                    h.clock.advanceMs(350);
+                }
+                return ticksMs.size() == 5;
+            },
+            c.late);
+        EXPECT_EQ(end, LoopEnd::Closed);
+        EXPECT_EQ(ticksMs, c.expectedMs);
+        EXPECT_EQ(h.dispatched, (std::vector<ScreenEventType>{ScreenEventType::Repaint,
+                                                              ScreenEventType::KeyDown}));
+    }
 }

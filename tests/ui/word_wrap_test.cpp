@@ -22,19 +22,19 @@ TEST(WordWrap, CutsAtTheLastBlankBeforeTheLimit)
     const Case cases[] = {
         {"aaaa bbbb cccc", 100, {"aaaa bbbb", "cccc"}},
         {"aaaa bbbb c", 100, {"aaaa bbbb", "c"}},
-        {"aaaaaaaaaa", 100, {"aaaaaaaaaa"}},                      // 100 pixels stays whole
+        {"aaaaaaaaaa", 100, {"aaaaaaaaaa"}},  // 100 pixels stays whole
         {"aaaa bbbb cccc ", 100, {"aaaa bbbb", "cccc "}},
         {"aaaa bbbbb", 100, {"aaaa bbbbb"}},
         {"aaaa bbbbbb", 100, {"aaaa", "bbbbbb"}},
-        {"aaaaaaaaa ", 90, {"aaaaaaaaa"}},                        // cut on the last character
-        {"one two three four five six", 80,
-         {"one two", "three", "four", "five six"}},
-        {"x", 5, {}},                                             // one character too wide
+        {"aaaaaaaaa ", 90, {"aaaaaaaaa"}},  // cut on the last character
+        {"one two three four five six", 80, {"one two", "three", "four", "five six"}},
+        {"x", 5, {}},  // one character too wide
         {"", 5, {""}},
         {"ab", 5, {"a", "b"}},
         {"aaaaaaaaaaaaaaaaaaaaaaaaa", 100, {"aaaaaaaaaa", "aaaaaaaaaa", "aaaaa"}},
         {"aa aaaaaaaaaaaaaaaaaaaaa", 100, {"aa", "aaaaaaaaaa", "aaaaaaaaaa", "a"}},
-        {"\xc3\xa9\xc3\xa9\xc3\xa9 \xe2\x82\xac\xe2\x82\xac", 50,
+        {"\xc3\xa9\xc3\xa9\xc3\xa9 \xe2\x82\xac\xe2\x82\xac",
+         50,
          {"\xc3\xa9\xc3\xa9\xc3\xa9", "\xe2\x82\xac\xe2\x82\xac"}},
         {"\xe2\x82\xac\xe2\x82\xac\xe2\x82\xac", 20, {"\xe2\x82\xac\xe2\x82\xac", "\xe2\x82\xac"}},
     };

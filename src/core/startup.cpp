@@ -1,0 +1,316 @@
+// The composition root of the launcher: builds the real platform pieces, hands references down
+// and runs start-up and shutdown in the order the other pieces rely on.
+//
+// One difference from a desktop program with separate pop-up windows: the progress messages of
+// the catalogue build are layers of the one full-screen window, so the window is shown (with the
+// background colour) before the build starts rather than after it, or nobody would see them.
+#include "core/startup.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "catalogue/browse_position.h"
+#include "catalogue/build_catalogue.h"
+#include "catalogue/game_record.h"
+#include "config/settings.h"
+#include "core/browse_controller.h"
+#include "core/game_launch.h"
+#include "core/tick_loop.h"
+#include "display/main_window.h"
+#include "input/input_actions.h"
+#include "input/joystick.h"
+#include "input/keyboard_state.h"
+#include "input/listing_mode.h"
+#include "music/jukebox.h"
+#include "platform/clock.h"
+#include "platform/controller.h"
+#include "platform/font.h"
+#include "platform/message_box.h"
+#include "platform/screen.h"
+#include "platform/sdl_audio.h"
+#include "platform/sdl_controller.h"
+#include "platform/single_instance.h"
+#include "platform/tag_reader_taglib.h"
+#include "ui/info_window.h"
+#include "ui/message_window.h"
+#include "ui/options_menu.h"
+#include "ui/popup_loop.h"
+
+std::string joinCommandLine(const std::vector<std::string>& arguments)
+{
+    std::string line;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (i > 0) line += ' ';
+        line += arguments[i];
+    }
+    return line;
+}
+
+bool isListingMode(const std::string& commandLine)
+{
+    return commandLine.find("--listjoysticks") != std::string::npos;
+}
+
+std::string settingsPathFor(const std::string& commandLine)
+{
+    return commandLine.empty() ? std::string(kDefaultSettingsPath) : commandLine;
+}
+
+namespace {
+
+int runListing()
+{
+    std::string error;
+    std::unique_ptr<ControllerPort> port = createSdlControllerPort(&error);
+    if (!port && !error.empty()) std::fprintf(stderr, "%s\n", error.c_str());
+    return runListingMode(port.get(), std::cout, std::cin, kLauncherCaption);
+}
+
+// Everything the normal mode builds, in the order it is built; members are destroyed in the
+// reverse order, after the explicit shutdown sequence has run.
+class Launcher {
+public:
+    Launcher(std::string settingsPath, SystemMessageBoxes& boxes)
+        : settingsPath_(std::move(settingsPath)), boxes_(boxes)
+    {
+    }
+
+    int run();
+
+private:
+    bool createScreen();
+    void createInput();
+    void createMusic();
+    CatalogueBuildHooks catalogueHooks();
+    void handleEvent(const ScreenEvent& event);
+    void discardStalePresses();
+    std::optional<std::string> selectedRomname() const;
+    void releaseResources();
+
+    std::string settingsPath_;
+    SystemMessageBoxes& boxes_;
+    SteadyClock clock_;
+    LauncherSettings settings_;
+    GameTable table_;
+    BrowsePosition position_;
+    std::unique_ptr<Screen> screen_;
+    std::unique_ptr<BrowseDisplay> display_;
+    std::unique_ptr<MessageWindow> messages_;
+    KeyboardState keyboard_;
+    std::unique_ptr<ControllerPort> controllers_;
+    std::unique_ptr<Joystick> joystick_;
+    std::unique_ptr<InputActions> actions_;
+    std::unique_ptr<SdlAudio> audio_;
+    SilentSoundPlayer silence_;
+    TagLibTagReader tags_;
+    std::unique_ptr<Jukebox> jukebox_;
+};
+
+bool Launcher::createScreen()
+{
+    std::string error;
+    screen_ = createSdlScreen(kLauncherCaption, &error);
+    if (!screen_) {
+        if (!error.empty()) std::fprintf(stderr, "%s\n", error.c_str());
+        boxes_.show("Failed to create window!", "Error");
+        return false;
+    }
+    return true;
+}
+
+void Launcher::createInput()
+{
+    std::string error;
+    controllers_ = createSdlControllerPort(&error);
+    if (!controllers_) {
+        // A cabinet without a joystick subsystem still runs on the keyboard.
+        if (!error.empty()) std::fprintf(stderr, "%s\n", error.c_str());
+        controllers_ = std::make_unique<NullControllerPort>();
+    }
+    joystick_ = std::make_unique<Joystick>(*controllers_, settings_, std::cout);
+    actions_ = std::make_unique<InputActions>(settings_, keyboard_, *joystick_);
+}
+
+void Launcher::createMusic()
+{
+    std::string error;
+    audio_ = SdlAudio::create(&error);
+    if (!audio_ && !error.empty()) std::fprintf(stderr, "No sound output: %s\n", error.c_str());
+    Screen* screen = screen_.get();
+    jukebox_ = std::make_unique<Jukebox>(
+        settings_, tags_, [screen] { screen->postFromAnyThread(ScreenEventType::MusicEnded); },
+        static_cast<uint32_t>(std::time(nullptr)));
+}
+
+CatalogueBuildHooks Launcher::catalogueHooks()
+{
+    CatalogueBuildHooks hooks;
+    hooks.showMessage = [this](const std::string& text) { messages_->showMessage(text); };
+    hooks.closeMessage = [this] { messages_->closeMessage(); };
+    hooks.discardKeyPresses = [this] { discardStalePresses(); };
+    hooks.setUpControllers = [this] { setUpControllers(*joystick_, settings_, std::cout); };
+    hooks.startJukebox = [this] { jukebox_->init(audio_ ? &audio_->music() : nullptr); };
+    hooks.playStartupSound = [this](const std::string& path) {
+        SoundPlayer& sounds = audio_ ? audio_->sounds() : silence_;
+        sounds.play(path, SoundWait::Async);
+    };
+    hooks.playMusicAtStartup = [this] { jukebox_->playMusic(); };
+    hooks.installMusicHooks = [this] {
+        jukebox_->setOnSongEnded([this] { display_->repaintAll(*screen_); });
+        jukebox_->setOnMusicStarted([this] { display_->repaintMusicBar(*screen_); });
+        jukebox_->setOnMusicStopped([this] { display_->repaintMusicBar(*screen_); });
+        jukebox_->setOnMusicPaused([this](bool) { display_->repaintMusicBar(*screen_); });
+    };
+    hooks.startMusicBarTimer = [this] { screen_->startTimer(kMusicBarTimerId, kMusicBarPeriodMs); };
+    return hooks;
+}
+
+// The main window's events besides keys and focus (which the tick loop feeds to the keyboard).
+void Launcher::handleEvent(const ScreenEvent& event)
+{
+    switch (event.type) {
+    case ScreenEventType::Timer:
+        if (event.timerId == kMusicBarTimerId) display_->repaintMusicBar(*screen_);
+        break;
+    case ScreenEventType::Repaint:
+        screen_->present();
+        break;
+    case ScreenEventType::MusicEnded:
+        jukebox_->handleSongEnded();
+        break;
+    case ScreenEventType::KeyDown:
+    case ScreenEventType::KeyUp:
+    case ScreenEventType::FocusGained:
+    case ScreenEventType::FocusLost:
+        keyboard_.handleEvent(event);
+        break;
+    case ScreenEventType::Quit:
+        break;
+    }
+}
+
+void Launcher::discardStalePresses()
+{
+    drainScreenEvents(*screen_, keyboard_, [this](const ScreenEvent& e) { handleEvent(e); });
+    keyboard_.discardPresses();
+}
+
+std::optional<std::string> Launcher::selectedRomname() const
+{
+    if (table_.filteredCount() <= 0) return std::nullopt;
+    int index = position_.selectedIndex;
+    if (index < 0 || index >= table_.filteredCount()) index = 0;
+    return table_.filtered[index]->romname;
+}
+
+void Launcher::releaseResources()
+{
+    if (joystick_ && joystick_->directInputInUse) joystick_->releaseDirectInput();
+    if (jukebox_) jukebox_->shutdown();
+    if (screen_) screen_->stopTimer(kMusicBarTimerId);
+    releaseCatalogue(table_);
+    if (settings_.Sounds.Shutdown) {
+        SoundPlayer& sounds = audio_ ? audio_->sounds() : silence_;
+        sounds.play(*settings_.Sounds.Shutdown, SoundWait::UntilDone);
+    }
+}
+
+int Launcher::run()
+{
+    if (!createScreen()) return 1;
+
+    settings_ = loadSettings(settingsPath_);
+    settings_.Orientation = settings_.CurrentOrientation;
+
+    display_ = std::make_unique<BrowseDisplay>(settings_, table_, position_);
+    messages_ = std::make_unique<MessageWindow>(*screen_, display_->fonts(), settings_);
+    createInput();
+    createMusic();
+
+    // Show the background at once so that the build's progress messages are seen.
+    screen_->show();
+    display_->repaintAll(*screen_);
+
+    if (buildCatalogue(settings_, table_, position_, boxes_, catalogueHooks()) == 0) {
+        messages_->closeMessage();
+        boxes_.show("Initialization failed", "Error");
+        return 1;
+    }
+    if (position_.selectedIndex >= table_.filteredCount()) position_.selectedIndex = 0;
+    display_->setMusicStatusQuery([this] { return jukebox_->status(); });
+
+    display_->repaintAll(*screen_);
+    screen_->hideCursor();
+
+    DisplayBrowseView view(*display_, *screen_, settings_);
+    GameLauncher launcher(settings_, *screen_, boxes_,
+                          LaunchHooks{mameOptionsFromFile(settingsPath_), nullptr,
+                                      [this] { return jukebox_->isMusicPlaying(); },
+                                      [this](bool paused) { jukebox_->pauseMusic(paused); },
+                                      nullptr});
+    auto eventHandler = [this](const ScreenEvent& e) { handleEvent(e); };
+    PopupContext popups{*screen_,
+                        display_->fonts(),
+                        settings_,
+                        clock_,
+                        [this](int key) { return keyboard_.keyActive(key) != 0; },
+                        [this](int mask) { return joystick_->joystickActive(mask) != 0; },
+                        [this] { discardStalePresses(); },
+                        eventHandler,
+                        [this] { position_.pageDirty = true; }};
+    JukeboxHooks jukeboxHooks{[this] { return jukebox_->isMusicPlaying(); },
+                              [this] { jukebox_->playMusic(); }, [this] { jukebox_->stopMusic(); }};
+
+    BrowseCommands commands;
+    commands.showMessage = [this](const std::string& text) { messages_->showMessage(text); };
+    commands.closeMessage = [this] { messages_->closeMessage(); };
+    commands.launchGame = [&launcher](const GameRecord& game, int& exitCode) {
+        return launcher.launchGame(game, exitCode);
+    };
+    commands.openMenu = [&popups, &jukeboxHooks] { return runOptionsMenu(popups, jukeboxHooks); };
+    commands.openGameInfo = [&popups](const std::vector<std::string>& lines) {
+        showGameInfo(popups, lines);
+    };
+    commands.musicPlay = [this] { jukebox_->playMusic(); };
+    commands.musicStop = [this] { jukebox_->stopMusic(); };
+    commands.musicNext = [this] { jukebox_->nextSong(); };
+    commands.musicPrevious = [this] { jukebox_->previousSong(); };
+
+    SoundPlayer& sounds = audio_ ? audio_->sounds() : silence_;
+    BrowseController controller(settings_, table_, position_, *actions_, *screen_, view, sounds,
+                                clock_, std::move(commands));
+    controller.setEventHandler(eventHandler);
+
+    runTickLoop(*screen_, clock_, keyboard_, eventHandler, [&controller] {
+        controller.browseTick();
+    });
+
+    saveSettings(settings_, selectedRomname(), settingsPath_);
+    releaseResources();
+    screen_->showCursor();
+    if (audio_) audio_->sounds().stopAll();
+    return 0;
+}
+
+}  // namespace
+
+int runLauncher(const std::string& commandLine)
+{
+    if (isListingMode(commandLine)) return runListing();
+
+    SystemMessageBoxes boxes;
+    SingleInstance::Result instance = SingleInstance::acquire(kSingleInstanceName);
+    if (instance.status == SingleInstance::Status::AlreadyRunning) return 1;
+    if (instance.status == SingleInstance::Status::Error) {
+        char text[64];
+        std::snprintf(text, sizeof text, "CreateMutex error: %d\n", instance.errorCode);
+        boxes.show(text + instance.error, "Error");
+    }
+
+    Launcher launcher(settingsPathFor(commandLine), boxes);
+    return launcher.run();
+}

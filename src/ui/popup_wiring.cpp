@@ -1,0 +1,25 @@
+#include "ui/popup_wiring.h"
+
+PopupContext makePopupContext(Screen& screen, FontCache& fonts, LauncherSettings& settings,
+                              Clock& clock, KeyboardState& keyboard, Joystick& joystick,
+                              std::function<void(const ScreenEvent&)> mainWindowHandler,
+                              std::function<void()> markPageDirty)
+{
+    PopupContext context{screen, fonts, settings, clock, {}, {}, {}, {}, std::move(markPageDirty)};
+    context.keyActive = [&keyboard](int virtualKey) { return keyboard.keyActive(virtualKey) != 0; };
+    context.joystickActive = [&joystick](int mask) { return joystick.joystickActive(mask) != 0; };
+    context.drainKeys = [&keyboard] { keyboard.discardPresses(); };
+    context.dispatchMainWindowEvent =
+        [&keyboard, handler = std::move(mainWindowHandler)](const ScreenEvent& event) {
+            if (!keyboard.handleEvent(event) && handler) {
+                handler(event);
+            }
+        };
+    return context;
+}
+
+JukeboxHooks jukeboxHooks(Jukebox& jukebox)
+{
+    return {[&jukebox] { return jukebox.isMusicPlaying(); }, [&jukebox] { jukebox.playMusic(); },
+            [&jukebox] { jukebox.stopMusic(); }};
+}

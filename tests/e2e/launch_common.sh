@@ -1,0 +1,193 @@
+# Shared by the launch end-to-end tests (sourced, not run): a private X server, a stand-in
+# emulator with a three-game list, a settings file, and helpers to drive the launcher.
+#
+# Expects: $bin (the quorvane binary), $src (the source folder). Sets $work, $log, $ini, $emu.
+# The emulator is a small wrapper around the stand-in that first reads $work/emu.env, so that a
+# test can change how the next run ends (STAND_IN_MAME_EXIT, STAND_IN_MAME_SIGNAL) while the
+# launcher, and so its environment, stays the same.
+
+set -euo pipefail
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quorvane-e2e.XXXXXX")
+log=$work/mame.log
+ini=$work/launcher.ini
+emu=$work/emu/mame
+launcher_pid=
+xvfb_pid=
+
+cleanup() {
+    if [ -n "$launcher_pid" ] && kill -0 "$launcher_pid" 2>/dev/null; then
+        kill "$launcher_pid" 2>/dev/null || true
+        wait "$launcher_pid" 2>/dev/null || true
+    fi
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    for f in "$work"/launcher*.err; do
+        [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }
+    done
+    [ -f "$log" ] && { echo "--- emulator log" >&2; cat "$log" >&2; }
+    exit 1
+}
+
+# A private X server, so that the test neither needs nor disturbs a desktop.
+start_x() {
+    local n
+    for n in $(seq 90 130); do
+        [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 50); do
+            if xdotool getmouselocation >/dev/null 2>&1; then return 0; fi
+            kill -0 "$xvfb_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        xvfb_pid=
+    done
+    fail "no X server could be started"
+}
+
+# The stand-in emulator in its own folder, a three-game list, ROM files for all three, and a
+# settings file: Mame.exe points at the stand-in; "beta" has options of its own, its clone
+# "betaj" has none and so takes its parent's.
+write_demo() {
+    mkdir -p "$work/emu" "$work/roms" "$work/snap" "$work/flyers"
+    cp "$src/tests/support/stand_in_mame.sh" "$work/emu/stand_in_mame.sh"
+    : > "$work/emu.env"
+    cat > "$emu" <<SH
+#!/bin/sh
+. "$work/emu.env"
+exec sh "$work/emu/stand_in_mame.sh" "\$@"
+SH
+    chmod +x "$emu"
+    cat > "$work/list.xml" <<'XML'
+<?xml version="1.0"?>
+<mame build="0.251 (stand-in)">
+	<machine name="alpha">
+		<description>Alpha Game</description>
+		<year>1981</year>
+		<manufacturer>Test</manufacturer>
+		<display type="raster" rotate="0" width="256" height="224"/>
+		<input players="2" coins="1"><control type="joy" buttons="2" ways="8"/></input>
+	</machine>
+	<machine name="beta">
+		<description>Beta Game</description>
+		<year>1982</year>
+		<manufacturer>Test</manufacturer>
+		<display type="raster" rotate="0" width="256" height="224"/>
+		<input players="2" coins="1"><control type="joy" buttons="2" ways="8"/></input>
+	</machine>
+	<machine name="betaj" cloneof="beta" romof="beta">
+		<description>Beta Game (Japan)</description>
+		<year>1982</year>
+		<manufacturer>Test</manufacturer>
+		<display type="raster" rotate="0" width="256" height="224"/>
+		<input players="2" coins="1"><control type="joy" buttons="2" ways="8"/></input>
+	</machine>
+</mame>
+XML
+    for game in alpha beta betaj; do : > "$work/roms/$game.zip"; done
+    cat > "$ini" <<INI
+[Settings]
+Mame.exe=$emu
+Roms.dir=$work/roms
+Snapshot.dir=$work/snap
+Flyer.dir=$work/flyers
+GameCache=$work/gamecache.xml
+UseMameInfoDat=0
+UseDirectInput=1
+MusicPlayAtStartup=0
+Fontface=Liberation Sans
+StatusBarFontFace=Liberation Sans
+
+[System]
+SelectedGame=alpha
+
+[Mameoptions]
+beta=-skip_gameinfo -window
+INI
+    export STAND_IN_MAME_LIST="$work/list.xml"
+    export STAND_IN_MAME_LOG="$log"
+    : > "$log"
+}
+
+# How the following emulator runs end: "" (normally), or lines such as "STAND_IN_MAME_EXIT=3".
+emulator_ends() {
+    printf '%s\n' "$@" | sed 's/^\(.\)/export \1/' > "$work/emu.env"
+}
+
+# Starts the launcher on $ini (standard error to $work/launcher<N>.err) and waits for its window.
+launch_count=0
+start_launcher() {
+    launch_count=$((launch_count + 1))
+    export SDL_VIDEODRIVER=x11
+    export SDL_AUDIODRIVER=dummy
+    export QUORVANE_NO_MESSAGE_BOX=1
+    "$bin" "$ini" >"$work/launcher$launch_count.out" 2>"$work/launcher$launch_count.err" &
+    launcher_pid=$!
+    for _ in $(seq 150); do
+        kill -0 "$launcher_pid" 2>/dev/null || fail "the launcher ended during start-up"
+        if xdotool search --onlyvisible --name "Quorvane" >/dev/null 2>&1; then
+            sleep 1  # the first frame and the tick loop
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "no launcher window appeared"
+}
+
+# Sends one key (an xdotool key name) and gives the launcher a few ticks to see it.
+press() {
+    xdotool key --delay 80 "$1"
+    sleep 0.4
+}
+
+# Number of game runs (not -help / -listxml) the stand-in has recorded.
+game_runs() {
+    grep -c '^arg=[a-z]' "$log" || true
+}
+
+# Waits until the stand-in has recorded `$1` game runs.
+wait_for_runs() {
+    for _ in $(seq 100); do
+        [ "$(game_runs)" -ge "$1" ] && { sleep 0.8; return 0; }
+        sleep 0.1
+    done
+    fail "expected $1 game runs, saw $(game_runs)"
+}
+
+# The record of the n-th game run: "cwd=..." then one "arg=..." line per argument.
+game_run() {
+    awk -v want="$1" '
+        /^run$/ { rec = ""; next }
+        /^end$/ { if (rec ~ /arg=[a-z]/) { n++; if (n == want) { printf "%s", rec; exit } } next }
+        { rec = rec $0 "\n" }' "$log"
+}
+
+# Asks the launcher to quit (Escape) and checks that it ends with exit code 0.
+quit_launcher() {
+    press Escape
+    for _ in $(seq 100); do
+        if ! kill -0 "$launcher_pid" 2>/dev/null; then
+            local rc=0
+            wait "$launcher_pid" || rc=$?
+            launcher_pid=
+            [ "$rc" -eq 0 ] || fail "the launcher ended with exit code $rc"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "the launcher did not quit on Escape"
+}
+
+expect_alive() {
+    kill -0 "$launcher_pid" 2>/dev/null || fail "the launcher is gone: $1"
+}
