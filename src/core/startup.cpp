@@ -39,6 +39,7 @@
 #include "ui/message_window.h"
 #include "ui/options_menu.h"
 #include "ui/popup_loop.h"
+#include "ui/popup_wiring.h"
 
 std::string joinCommandLine(const std::vector<std::string>& arguments)
 {
@@ -253,17 +254,10 @@ int Launcher::run()
                                       [this](bool paused) { jukebox_->pauseMusic(paused); },
                                       nullptr});
     auto eventHandler = [this](const ScreenEvent& e) { handleEvent(e); };
-    PopupContext popups{*screen_,
-                        display_->fonts(),
-                        settings_,
-                        clock_,
-                        [this](int key) { return keyboard_.keyActive(key) != 0; },
-                        [this](int mask) { return joystick_->joystickActive(mask) != 0; },
-                        [this] { discardStalePresses(); },
-                        eventHandler,
-                        [this] { position_.pageDirty = true; }};
-    JukeboxHooks jukeboxHooks{[this] { return jukebox_->isMusicPlaying(); },
-                              [this] { jukebox_->playMusic(); }, [this] { jukebox_->stopMusic(); }};
+    PopupContext popups =
+        makePopupContext(*screen_, display_->fonts(), settings_, clock_, keyboard_, *joystick_,
+                         eventHandler, [this] { position_.pageDirty = true; });
+    JukeboxHooks music = jukeboxHooks(*jukebox_);
 
     BrowseCommands commands;
     commands.showMessage = [this](const std::string& text) { messages_->showMessage(text); };
@@ -271,7 +265,7 @@ int Launcher::run()
     commands.launchGame = [&launcher](const GameRecord& game, int& exitCode) {
         return launcher.launchGame(game, exitCode);
     };
-    commands.openMenu = [&popups, &jukeboxHooks] { return runOptionsMenu(popups, jukeboxHooks); };
+    commands.openMenu = [&popups, &music] { return runOptionsMenu(popups, music); };
     commands.openGameInfo = [&popups](const std::vector<std::string>& lines) {
         showGameInfo(popups, lines);
     };

@@ -19,7 +19,7 @@
 #include "platform/screen.h"
 
 inline constexpr int64_t kTickPeriodNs = 100'000'000;
-inline constexpr int kMaxIdleSleepMs = 10;
+inline constexpr int kMaxIdleSleepMs = 20;
 
 // When ticks are due. Pure; the loop asks it with the clock's time.
 class TickSchedule {

@@ -19,6 +19,18 @@ GameRecord game(const std::string& romname, std::optional<std::string> cloneof =
     return record;
 }
 
+LaunchHooks withOptions(MameOptionsLookup lookup)
+{
+    LaunchHooks hooks;
+    hooks.mameOptions = std::move(lookup);
+    return hooks;
+}
+
+std::string noOptions(const std::string&)
+{
+    return {};
+}
+
 struct Harness {
     Harness()
     {
@@ -235,7 +247,7 @@ TEST_F(GameLaunchOnDisk, RealEmulatorRunsInItsFolderWithTheGamesOptions)
     settings.MameExe = writeEmulator("exit 0");
     FakeScreen screen(8, 8);
     RecordingMessageBoxes boxes;
-    GameLauncher launcher(settings, screen, boxes, {mameOptionsFromFile(ini.string()), {}, {}, {}});
+    GameLauncher launcher(settings, screen, boxes, withOptions(mameOptionsFromFile(ini.string())));
     int exitCode = -1;
     // Keys match without regard to case; the empty clone entry falls back to the parent.
     ASSERT_EQ(launcher.launchGame(game("mspacman", "pacman"), exitCode), 1);
@@ -253,7 +265,7 @@ TEST_F(GameLaunchOnDisk, ExitCodesAndSignalsOfARealChild)
         settings.MameExe = writeEmulator(ending);
         FakeScreen screen(8, 8);
         RecordingMessageBoxes boxes;
-        GameLauncher launcher(settings, screen, boxes, {[](const std::string&) { return ""; }});
+        GameLauncher launcher(settings, screen, boxes, withOptions(noOptions));
         int exitCode = -1;
         EXPECT_EQ(launcher.launchGame(game("pong"), exitCode), 1) << ending;
         EXPECT_EQ(exitCode, expected) << ending;
@@ -277,9 +289,10 @@ TEST_F(GameLaunchOnDisk, MissingFolderOrNonExecutableEmulatorIsReportedClearly)
         FakeScreen screen(8, 8);
         RecordingMessageBoxes boxes;
         bool paused = false;
-        GameLauncher launcher(settings, screen, boxes,
-                              {[](const std::string&) { return ""; }, {}, [] { return true; },
-                               [&paused](bool p) { paused = p; }});
+        LaunchHooks hooks = withOptions(noOptions);
+        hooks.isMusicPlaying = [] { return true; };
+        hooks.pauseMusic = [&paused](bool p) { paused = p; };
+        GameLauncher launcher(settings, screen, boxes, hooks);
         int exitCode = -1;
         EXPECT_EQ(launcher.launchGame(game("pong"), exitCode), 0) << path;
         EXPECT_EQ(exitCode, -1);
@@ -300,7 +313,7 @@ TEST_F(GameLaunchOnDisk, BareProgramNameIsLookedUpOnThePath)
     settings.MameExe = "quorvane-no-such-emulator-anywhere";
     FakeScreen screen(8, 8);
     RecordingMessageBoxes boxes;
-    GameLauncher launcher(settings, screen, boxes, {[](const std::string&) { return ""; }});
+    GameLauncher launcher(settings, screen, boxes, withOptions(noOptions));
     int exitCode = -1;
     EXPECT_EQ(launcher.launchGame(game("pong"), exitCode), 0);
     ASSERT_EQ(boxes.shown.size(), 1u);
