@@ -1,9 +1,9 @@
 // What an idle launcher costs: the tick loop with no input for one second of real time, ten
 // ticks, on the real clock. The goal is well under 1% of one core (cpu_percent).
-#include <benchmark/benchmark.h>
-
 #include <chrono>
 #include <ctime>
+
+#include <benchmark/benchmark.h>
 
 #include "core/tick_loop.h"
 

@@ -39,20 +39,11 @@ DisplayBrowseView::DisplayBrowseView(BrowseDisplay& display, Screen& screen,
 {
 }
 
-void DisplayBrowseView::composeFrame()
-{
-    display_.composeFrame(screen_.frame());
-}
+void DisplayBrowseView::composeFrame() { display_.composeFrame(screen_.frame()); }
 
-void DisplayBrowseView::invalidate()
-{
-    screen_.requestRepaint();
-}
+void DisplayBrowseView::invalidate() { screen_.requestRepaint(); }
 
-void DisplayBrowseView::update()
-{
-    screen_.present();
-}
+void DisplayBrowseView::update() { screen_.present(); }
 
 int DisplayBrowseView::pageSize()
 {
@@ -66,9 +57,9 @@ int DisplayBrowseView::pageSize()
 }
 
 BrowseController::BrowseController(LauncherSettings& settings, GameTable& table,
-                                   BrowsePosition& position, InputActions& actions,
-                                   Screen& screen, BrowseView& view, SoundPlayer& sounds,
-                                   Clock& clock, BrowseCommands commands)
+                                   BrowsePosition& position, InputActions& actions, Screen& screen,
+                                   BrowseView& view, SoundPlayer& sounds, Clock& clock,
+                                   BrowseCommands commands)
     : settings_(settings),
       table_(table),
       position_(position),
@@ -115,7 +106,8 @@ void BrowseController::moveBy(int delta)
 {
     const int last = table_.filteredCount() - 1;
     const int target = position_.selectedIndex + delta;
-    if ((delta < 0 && position_.selectedIndex <= 0) || (delta > 0 && position_.selectedIndex >= last)) {
+    if ((delta < 0 && position_.selectedIndex <= 0) ||
+        (delta > 0 && position_.selectedIndex >= last)) {
         playErrorSound();
         return;
     }

@@ -86,8 +86,8 @@ public:
     // Borrows everything; all must outlive the controller. `settings` is written (the player-2
     // turn, through the menu), `position` moved, `table.filtered` rebuilt after the menu.
     BrowseController(LauncherSettings& settings, GameTable& table, BrowsePosition& position,
-                     InputActions& actions, Screen& screen, BrowseView& view,
-                     SoundPlayer& sounds, Clock& clock, BrowseCommands commands);
+                     InputActions& actions, Screen& screen, BrowseView& view, SoundPlayer& sounds,
+                     Clock& clock, BrowseCommands commands);
 
     // The handler that events taken while discarding stale presses go to (the same as the tick
     // loop's), so that timers and repaints are not lost.

@@ -48,11 +48,12 @@ std::string composeLaunchCommandLine(const std::string& mameExe, const std::stri
     return line;
 }
 
-GameLauncher::GameLauncher(const LauncherSettings& settings, Screen& screen,
-                           MessageBoxes& messages, LaunchHooks hooks)
+GameLauncher::GameLauncher(const LauncherSettings& settings, Screen& screen, MessageBoxes& messages,
+                           LaunchHooks hooks)
     : settings_(settings), screen_(screen), messages_(messages), hooks_(std::move(hooks))
 {
-    if (!hooks_.runProcess) hooks_.runProcess = [](const ProcessRequest& r) { return runProcess(r); };
+    if (!hooks_.runProcess)
+        hooks_.runProcess = [](const ProcessRequest& r) { return runProcess(r); };
     if (!hooks_.checkProgram) hooks_.checkProgram = emulatorProgramProblem;
 }
 
@@ -80,13 +81,15 @@ int GameLauncher::launchGame(const GameRecord& game, int& exitCode)
 
     const std::vector<std::string> words = splitCommandLine(mameExe);
     if (words.empty()) {
-        messages_.show("No emulator is set: Mame.exe in the settings file is empty.", kErrorCaption);
+        messages_.show("No emulator is set: Mame.exe in the settings file is empty.",
+                       kErrorCaption);
         return 0;
     }
     if (commandLine.size() > kMaxCommandLineLength) {
         messages_.show("The command line is " + std::to_string(commandLine.size()) +
                            " characters long, more than the 255 allowed; the game was not "
-                           "launched:\n" + commandLine,
+                           "launched:\n" +
+                           commandLine,
                        kErrorCaption);
         return 0;
     }
@@ -114,16 +117,16 @@ int GameLauncher::launchGame(const GameRecord& game, int& exitCode)
     screen_.setScreenSaverEnabled(true);
 
     switch (result.failure) {
-    case ProcessFailure::None:
-        exitCode = result.exitCode;
-        return 1;
-    case ProcessFailure::CannotWait:
-        // Started, but how it ended is unknown: the run counts, without an exit code.
-        messages_.show("GetExitCodeProcess failed!", kErrorCaption);
-        exitCode = 0;
-        return 1;
-    default:
-        messages_.show(failedToExecute(commandLine, result.error), kErrorCaption);
-        return 0;
+        case ProcessFailure::None:
+            exitCode = result.exitCode;
+            return 1;
+        case ProcessFailure::CannotWait:
+            // Started, but how it ended is unknown: the run counts, without an exit code.
+            messages_.show("GetExitCodeProcess failed!", kErrorCaption);
+            exitCode = 0;
+            return 1;
+        default:
+            messages_.show(failedToExecute(commandLine, result.error), kErrorCaption);
+            return 0;
     }
 }

@@ -1,7 +1,6 @@
 #include "display/font_cache.h"
 
-const Font& FontCache::selectFont(const std::string& face, int size, int orientation,
-                                  int highlight)
+const Font& FontCache::selectFont(const std::string& face, int size, int orientation, int highlight)
 {
     for (const Entry& entry : entries_) {
         if (entry.face == face && entry.size == size && entry.angle == orientation &&

@@ -24,8 +24,7 @@ Picture turnPicture(const Picture& picture, int orientation)
 {
     if (orientation != 90 && orientation != -90 && orientation != 180) return picture;
     const int W = picture.width, H = picture.height;
-    if (W <= 0 || H <= 0 || picture.pixels.size() < static_cast<std::size_t>(W) * H)
-        return picture;
+    if (W <= 0 || H <= 0 || picture.pixels.size() < static_cast<std::size_t>(W) * H) return picture;
     Picture turned;
     const bool quarter = orientation != 180;
     turned.width = quarter ? H : W;
@@ -56,50 +55,54 @@ Picture turnPicture(const Picture& picture, int orientation)
 
 namespace {
 
-// Resamples `lines` lines of premultiplied pixels from n to m samples each. A line's samples are
-// `step` apart; lines start `lineStep` apart, in both source and destination.
-void resampleLines(const uint32_t* src, int n, int srcStep, int srcLineStep, uint32_t* dst, int m,
-                   int dstStep, int dstLineStep, int lines)
+// How one output sample is made from a line of n source samples: the average of [a, b) when
+// shrinking, or source a blended with source b by weight/256 when enlarging.
+struct Tap {
+    int a = 0;
+    int b = 0;
+    uint32_t weight = 0;
+};
+
+std::vector<Tap> makeTaps(int n, int m)
 {
-    for (int line = 0; line < lines; ++line) {
-        const uint32_t* in = src + static_cast<std::ptrdiff_t>(line) * srcLineStep;
-        uint32_t* out = dst + static_cast<std::ptrdiff_t>(line) * dstLineStep;
+    std::vector<Tap> taps(static_cast<std::size_t>(m));
+    for (int i = 0; i < m; ++i) {
+        Tap& t = taps[static_cast<std::size_t>(i)];
         if (m <= n) {
-            for (int i = 0; i < m; ++i) {
-                const int a = static_cast<int>(static_cast<int64_t>(i) * n / m);
-                const int b = std::max(a + 1, static_cast<int>(static_cast<int64_t>(i + 1) * n / m));
-                uint32_t sum[4] = {0, 0, 0, 0};
-                for (int k = a; k < b; ++k) {
-                    const uint32_t p = in[static_cast<std::ptrdiff_t>(k) * srcStep];
-                    sum[0] += p >> 24;
-                    sum[1] += (p >> 16) & 0xFF;
-                    sum[2] += (p >> 8) & 0xFF;
-                    sum[3] += p & 0xFF;
-                }
-                const uint32_t count = static_cast<uint32_t>(b - a), half = count / 2;
-                out[static_cast<std::ptrdiff_t>(i) * dstStep] =
-                    ((sum[0] + half) / count) << 24 | ((sum[1] + half) / count) << 16 |
-                    ((sum[2] + half) / count) << 8 | ((sum[3] + half) / count);
-            }
+            t.a = static_cast<int>(static_cast<int64_t>(i) * n / m);
+            t.b = std::max(t.a + 1, static_cast<int>(static_cast<int64_t>(i + 1) * n / m));
         } else {
-            for (int i = 0; i < m; ++i) {
-                double pos = (i + 0.5) * n / m - 0.5;
-                pos = std::clamp(pos, 0.0, static_cast<double>(n - 1));
-                const int k = static_cast<int>(pos);
-                const int k1 = std::min(k + 1, n - 1);
-                const uint32_t w1 = static_cast<uint32_t>((pos - k) * 256.0 + 0.5), w0 = 256 - w1;
-                const uint32_t p = in[static_cast<std::ptrdiff_t>(k) * srcStep];
-                const uint32_t q = in[static_cast<std::ptrdiff_t>(k1) * srcStep];
-                uint32_t result = 0;
-                for (int shift = 0; shift < 32; shift += 8) {
-                    const uint32_t c = (((p >> shift) & 0xFF) * w0 + ((q >> shift) & 0xFF) * w1 +
-                                        128) >> 8;
-                    result |= c << shift;
-                }
-                out[static_cast<std::ptrdiff_t>(i) * dstStep] = result;
-            }
+            const double pos = std::clamp((i + 0.5) * n / m - 0.5, 0.0, static_cast<double>(n - 1));
+            t.a = static_cast<int>(pos);
+            t.b = std::min(t.a + 1, n - 1);
+            t.weight = static_cast<uint32_t>((pos - t.a) * 256.0 + 0.5);
         }
     }
+    return taps;
+}
+
+uint32_t blend(uint32_t p, uint32_t q, uint32_t w1)
+{
+    const uint32_t w0 = 256 - w1;
+    uint32_t result = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        result |= ((((p >> shift) & 0xFF) * w0 + ((q >> shift) & 0xFF) * w1 + 128) >> 8) << shift;
+    return result;
+}
+
+uint32_t average(const uint32_t* sum, uint32_t count)
+{
+    const uint32_t half = count / 2;
+    return ((sum[0] + half) / count) << 24 | ((sum[1] + half) / count) << 16 |
+           ((sum[2] + half) / count) << 8 | ((sum[3] + half) / count);
+}
+
+void accumulate(uint32_t* sum, uint32_t p)
+{
+    sum[0] += p >> 24;
+    sum[1] += (p >> 16) & 0xFF;
+    sum[2] += (p >> 8) & 0xFF;
+    sum[3] += p & 0xFF;
 }
 
 }  // namespace
@@ -111,13 +114,48 @@ Picture resizePicture(const Picture& picture, int width, int height)
     if (width <= 0 || height <= 0 || W <= 0 || H <= 0 ||
         picture.pixels.size() < static_cast<std::size_t>(W) * H)
         return out;
-    // Rows first (W -> width), then columns (H -> height).
+    // Along the rows first (W -> width, H rows), then whole rows at a time (H -> height), so
+    // both passes walk memory in order.
+    const std::vector<Tap> across = makeTaps(W, width);
     std::vector<uint32_t> rows(static_cast<std::size_t>(width) * H);
-    resampleLines(picture.pixels.data(), W, 1, W, rows.data(), width, 1, width, H);
+    for (int y = 0; y < H; ++y) {
+        const uint32_t* in = picture.pixels.data() + static_cast<std::size_t>(y) * W;
+        uint32_t* row = rows.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            const Tap& t = across[static_cast<std::size_t>(x)];
+            if (width > W) {
+                row[x] = blend(in[t.a], in[t.b], t.weight);
+            } else {
+                uint32_t sum[4] = {0, 0, 0, 0};
+                for (int k = t.a; k < t.b; ++k) accumulate(sum, in[k]);
+                row[x] = average(sum, static_cast<uint32_t>(t.b - t.a));
+            }
+        }
+    }
+    const std::vector<Tap> down = makeTaps(H, height);
     out.width = width;
     out.height = height;
     out.pixels.resize(static_cast<std::size_t>(width) * height);
-    resampleLines(rows.data(), H, width, 1, out.pixels.data(), height, width, 1, width);
+    std::vector<uint32_t> sums(static_cast<std::size_t>(width) * 4);
+    for (int y = 0; y < height; ++y) {
+        const Tap& t = down[static_cast<std::size_t>(y)];
+        uint32_t* target = out.pixels.data() + static_cast<std::size_t>(y) * width;
+        if (height > H) {
+            const uint32_t* p = rows.data() + static_cast<std::size_t>(t.a) * width;
+            const uint32_t* q = rows.data() + static_cast<std::size_t>(t.b) * width;
+            for (int x = 0; x < width; ++x) target[x] = blend(p[x], q[x], t.weight);
+            continue;
+        }
+        std::fill(sums.begin(), sums.end(), 0u);
+        for (int k = t.a; k < t.b; ++k) {
+            const uint32_t* source = rows.data() + static_cast<std::size_t>(k) * width;
+            for (int x = 0; x < width; ++x)
+                accumulate(&sums[static_cast<std::size_t>(x) * 4], source[x]);
+        }
+        const uint32_t count = static_cast<uint32_t>(t.b - t.a);
+        for (int x = 0; x < width; ++x)
+            target[x] = average(&sums[static_cast<std::size_t>(x) * 4], count);
+    }
     return out;
 }
 
@@ -125,16 +163,16 @@ Point cornerPicturePosition(PictureKind kind, int orientation, const Rect& a, in
 {
     const bool shot = kind == PictureKind::Screenshot;
     switch (orientation) {
-    case -90:
-        return shot ? Point{a.right - w - 10, a.top + 10} : Point{a.left + 10, a.top + 10};
-    case 90:
-        return shot ? Point{a.left + 10, a.bottom - h - 10}
-                    : Point{a.right - w - 10, a.bottom - h - 10};
-    case 180:
-        return shot ? Point{a.left + 10, a.top + 10} : Point{a.left + 10, a.bottom - h - 10};
-    default:
-        return shot ? Point{a.right - w - 10, a.bottom - h - 10}
-                    : Point{a.right - w - 10, a.top + 10};
+        case -90:
+            return shot ? Point{a.right - w - 10, a.top + 10} : Point{a.left + 10, a.top + 10};
+        case 90:
+            return shot ? Point{a.left + 10, a.bottom - h - 10}
+                        : Point{a.right - w - 10, a.bottom - h - 10};
+        case 180:
+            return shot ? Point{a.left + 10, a.top + 10} : Point{a.left + 10, a.bottom - h - 10};
+        default:
+            return shot ? Point{a.right - w - 10, a.bottom - h - 10}
+                        : Point{a.right - w - 10, a.top + 10};
     }
 }
 
@@ -175,9 +213,23 @@ void PictureCache::store(const std::string& key, std::shared_ptr<const Picture> 
     trim();
 }
 
+namespace {
+
+// The key of a picture: its orientation, its file's size and time (so a picture replaced on disk
+// is read again, as it would be without the cache) and its path.
+std::string pictureKey(const std::string& path, int orientation)
+{
+    std::optional<PictureFileStamp> stamp = pictureFileStamp(path);
+    std::string key = std::to_string(orientation) + "|";
+    if (stamp) key += std::to_string(stamp->size) + "|" + std::to_string(stamp->modifiedNs);
+    return key + "|" + path;
+}
+
+}  // namespace
+
 std::shared_ptr<const Picture> PictureCache::get(const std::string& path, int orientation)
 {
-    const std::string key = std::to_string(orientation) + "|" + path;
+    const std::string key = pictureKey(path, orientation);
     if (auto* found = find(key)) return *found;
     ++decodes_;
     std::shared_ptr<const Picture> picture;
@@ -191,12 +243,11 @@ std::shared_ptr<const Picture> PictureCache::getResized(const std::string& path,
                                                         int width, int height)
 {
     if (width <= 0 || height <= 0) return nullptr;
-    const std::string key = std::to_string(orientation) + "|" + std::to_string(width) + "x" +
-                            std::to_string(height) + "|" + path;
+    const std::string fullKey = pictureKey(path, orientation);
+    const std::string key = std::to_string(width) + "x" + std::to_string(height) + "|" + fullKey;
     if (auto* found = find(key)) return *found;
     // Use the full picture when it is held already, without keeping a new one for this.
     std::shared_ptr<const Picture> full;
-    const std::string fullKey = std::to_string(orientation) + "|" + path;
     if (auto* held = find(fullKey)) {
         full = *held;
     } else {

@@ -61,8 +61,8 @@ public:
     // The same picture turned and resized to exactly width x height (the image browser's cells
     // keep only these small copies, so a page of pictures costs little memory). Null when the
     // file does not decode or the size is empty.
-    std::shared_ptr<const Picture> getResized(const std::string& path, int orientation,
-                                              int width, int height);
+    std::shared_ptr<const Picture> getResized(const std::string& path, int orientation, int width,
+                                              int height);
 
     std::size_t bytesHeld() const { return bytes_; }
     int decodeCount() const { return decodes_; }  // files decoded since construction

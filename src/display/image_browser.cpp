@@ -22,7 +22,8 @@ ImageBrowserGeometry imageBrowserGeometry(const LauncherSettings& settings, int 
     // the frame's own edges, as the browse controller counts its pages.
     const long columnExtent = quarter ? view.bottom : view.right;
     const long rowExtent = quarter ? view.right : view.bottom;
-    if (g.columnPitch > 0) g.cols = static_cast<int>(std::max(0L, (columnExtent - S) / g.columnPitch));
+    if (g.columnPitch > 0)
+        g.cols = static_cast<int>(std::max(0L, (columnExtent - S) / g.columnPitch));
     if (g.rowPitch > 0)
         g.rows = static_cast<int>(std::max(0L, (rowExtent - S - gameBarThickness) / g.rowPitch));
     g.pageSize = g.rows * g.cols;
@@ -37,30 +38,30 @@ Rect previewBox(const LauncherSettings& settings, int orientation, const Rect& R
     const int a = g.columnPitch, b = g.rowPitch;
     int left, top, w, h;
     switch (orientation) {
-    case 180:
-        left = R.right - c * a - S - Wc;
-        top = R.bottom - r * b - S - Hc;
-        w = Wc;
-        h = Hc;
-        break;
-    case 90:
-        left = R.right - r * b - S - Hc;
-        top = S + c * a;
-        w = Hc;
-        h = Wc;
-        break;
-    case -90:
-        left = S + r * b;
-        top = R.bottom - c * a - S - Wc;
-        w = Hc;
-        h = Wc;
-        break;
-    default:
-        left = S + c * a;
-        top = S + r * b;
-        w = Wc;
-        h = Hc;
-        break;
+        case 180:
+            left = R.right - c * a - S - Wc;
+            top = R.bottom - r * b - S - Hc;
+            w = Wc;
+            h = Hc;
+            break;
+        case 90:
+            left = R.right - r * b - S - Hc;
+            top = S + c * a;
+            w = Hc;
+            h = Wc;
+            break;
+        case -90:
+            left = S + r * b;
+            top = R.bottom - c * a - S - Wc;
+            w = Hc;
+            h = Wc;
+            break;
+        default:
+            left = S + c * a;
+            top = S + r * b;
+            w = Wc;
+            h = Hc;
+            break;
     }
     return Rect{left, top, left + w, top + h};
 }
@@ -68,14 +69,14 @@ Rect previewBox(const LauncherSettings& settings, int orientation, const Rect& R
 Point captionOrigin(int orientation, const Rect& box)
 {
     switch (orientation) {
-    case 180:
-        return Point{box.right, box.top};
-    case 90:
-        return Point{box.left, box.top};
-    case -90:
-        return Point{box.right, box.bottom};
-    default:
-        return Point{box.left, box.bottom};
+        case 180:
+            return Point{box.right, box.top};
+        case 90:
+            return Point{box.left, box.top};
+        case -90:
+            return Point{box.right, box.bottom};
+        default:
+            return Point{box.left, box.bottom};
     }
 }
 
@@ -87,8 +88,8 @@ std::string fitCaption(const Font& font, const std::string& description, int max
     return caption;
 }
 
-FrameCorners selectionFrameCorners(const LauncherSettings& settings, int orientation,
-                                   const Rect& R, const ImageBrowserGeometry& g, int k)
+FrameCorners selectionFrameCorners(const LauncherSettings& settings, int orientation, const Rect& R,
+                                   const ImageBrowserGeometry& g, int k)
 {
     const int S = settings.PreviewModeSpacer;
     const int cols = std::max(1, g.cols);
@@ -97,14 +98,14 @@ FrameCorners selectionFrameCorners(const LauncherSettings& settings, int orienta
     const int x2 = x1 + settings.PreviewModeWidth + S;
     const int y2 = y1 + g.rowPitch;  // Hc + S + Lc
     switch (orientation) {
-    case 180:
-        return {{R.right - x1, R.bottom - y1}, {R.right - x2, R.bottom - y2}};
-    case 90:
-        return {{R.right - y1, x1}, {R.right - y2, x2}};
-    case -90:
-        return {{y1, R.bottom - x1}, {y2, R.bottom - x2}};
-    default:
-        return {{x1, y1}, {x2, y2}};
+        case 180:
+            return {{R.right - x1, R.bottom - y1}, {R.right - x2, R.bottom - y2}};
+        case 90:
+            return {{R.right - y1, x1}, {R.right - y2, x2}};
+        case -90:
+            return {{y1, R.bottom - x1}, {y2, R.bottom - x2}};
+        default:
+            return {{x1, y1}, {x2, y2}};
     }
 }
 
@@ -138,10 +139,12 @@ void ImageBrowser::draw(Canvas& frame, FontCache& fonts, PictureCache& pictures,
         pageOrientation_ = orientation;
         ++rebuilds_;
         page_.fillRect(view, settings.PreviewBackgroundcolor);
-        for (int r = 0; r < g.rows; ++r) {
+        // Indices grow cell by cell, so the walk ends at the first index past the list (absurd
+        // settings can make a page of millions of cells).
+        for (int r = 0; r < g.rows && f + static_cast<long>(r) * g.cols < N; ++r) {
             for (int c = 0; c < g.cols; ++c) {
                 const long index = static_cast<long>(f) + static_cast<long>(r) * g.cols + c;
-                if (index >= N) continue;
+                if (index >= N) break;
                 const GameRecord* game = table.filtered[index];
                 if (!game) continue;
                 const Rect box = previewBox(settings, orientation, view, g, r, c);

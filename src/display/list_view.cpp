@@ -8,14 +8,14 @@
 Rect listHighlightBand(int orientation, const Rect& v, int k, int L)
 {
     switch (orientation) {
-    case 180:
-        return Rect{v.left, v.bottom - (k + 1) * L, v.right, v.bottom - k * L};
-    case 90:
-        return Rect{v.right - (k + 1) * L, v.top, v.right - k * L, v.bottom};
-    case -90:
-        return Rect{v.left + k * L, v.top, v.left + (k + 1) * L, v.bottom};
-    default:
-        return Rect{v.left, v.top + k * L, v.right, v.top + (k + 1) * L};
+        case 180:
+            return Rect{v.left, v.bottom - (k + 1) * L, v.right, v.bottom - k * L};
+        case 90:
+            return Rect{v.right - (k + 1) * L, v.top, v.right - k * L, v.bottom};
+        case -90:
+            return Rect{v.left + k * L, v.top, v.left + (k + 1) * L, v.bottom};
+        default:
+            return Rect{v.left, v.top + k * L, v.right, v.top + (k + 1) * L};
     }
 }
 
@@ -23,14 +23,14 @@ Point listTextOrigin(int orientation, const Rect& v, int i, int L)
 {
     const int o = i * L;
     switch (orientation) {
-    case 180:
-        return Point{v.right - 6, v.bottom - o};
-    case 90:
-        return Point{v.right - o, v.top + 6};
-    case -90:
-        return Point{v.left + o, v.bottom - 6};
-    default:
-        return Point{v.left + 6, v.top + o};
+        case 180:
+            return Point{v.right - 6, v.bottom - o};
+        case 90:
+            return Point{v.right - o, v.top + 6};
+        case -90:
+            return Point{v.left + o, v.bottom - 6};
+        default:
+            return Point{v.left + 6, v.top + o};
     }
 }
 

@@ -10,22 +10,22 @@ Rect viewRectangle(int orientation, int W, int H, int game, int music)
 {
     Rect r{0, 0, W, H};
     switch (orientation) {
-    case 180:
-        r.top += game;
-        r.bottom -= music;
-        break;
-    case 90:
-        r.left += game;
-        r.right -= music;
-        break;
-    case -90:
-        r.left += music;
-        r.right -= game;
-        break;
-    default:
-        r.top += music;
-        r.bottom -= game;
-        break;
+        case 180:
+            r.top += game;
+            r.bottom -= music;
+            break;
+        case 90:
+            r.left += game;
+            r.right -= music;
+            break;
+        case -90:
+            r.left += music;
+            r.right -= game;
+            break;
+        default:
+            r.top += music;
+            r.bottom -= game;
+            break;
     }
     return r;
 }
@@ -51,8 +51,8 @@ void BrowseDisplay::composeFrame(Canvas& frame)
     const int selected = std::clamp(position_.selectedIndex, 0, table_.filteredCount() - 1);
     gameBarThickness_ = drawGameStatusBar(frame, fonts_, settings_, table_, selected);
     musicBarThickness_ = drawMusicStatusBar(frame, fonts_, settings_, musicQuery_);
-    const Rect view = viewRectangle(settings_.CurrentOrientation, W, H, gameBarThickness_,
-                                    musicBarThickness_);
+    const Rect view =
+        viewRectangle(settings_.CurrentOrientation, W, H, gameBarThickness_, musicBarThickness_);
     if (settings_.MenuType == kMenuTypeImageBrowser)
         imageBrowser_.draw(frame, fonts_, pictures_, settings_, table_, position_, view,
                            gameBarThickness_);
@@ -84,8 +84,8 @@ void BrowseDisplay::repaintMusicBar(Screen& screen)
 
 int BrowseDisplay::countTextLines(int width, int height, int reserved)
 {
-    const Font& font = fonts_.selectFont(settings_.Fontface, settings_.Fontsize,
-                                         settings_.CurrentOrientation, 0);
+    const Font& font =
+        fonts_.selectFont(settings_.Fontface, settings_.Fontsize, settings_.CurrentOrientation, 0);
     return ::countTextLines(font, settings_.CurrentOrientation, width, height, reserved);
 }
 

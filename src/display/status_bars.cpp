@@ -28,8 +28,8 @@ int drawBar(Canvas& canvas, FontCache& fonts, const LauncherSettings& settings,
             const StatusTexts& texts, bool gameBar)
 {
     const int orientation = settings.CurrentOrientation;
-    const Font& font = fonts.selectFont(settings.StatusBarFontFace, settings.StatusBarFontSize,
-                                        orientation, 0);
+    const Font& font =
+        fonts.selectFont(settings.StatusBarFontFace, settings.StatusBarFontSize, orientation, 0);
     const int T = getLineHeight(font);
     const int cw = getTextWidth(font, texts.right);
     const int W = canvas.width(), H = canvas.height();
@@ -55,8 +55,8 @@ StatusTexts gameStatusTexts(const GameRecord& game, int selectedIndex, int filte
         orientation = game.video->orientation == 1 ? "Vertical" : "Horizontal";
     }
     StatusTexts texts;
-    texts.main = std::string("Screen: ") + screen + "  Orientation: " + orientation +
-                 "  \xC2\xA9" + std::to_string(game.year) + ", " +
+    texts.main = std::string("Screen: ") + screen + "  Orientation: " + orientation + "  \xC2\xA9" +
+                 std::to_string(game.year) + ", " +
                  (game.manufacturer ? *game.manufacturer : std::string("Unknown"));
     texts.right = "  " + std::to_string(selectedIndex + 1) + "/" + std::to_string(filteredCount);
     return cut(std::move(texts));
@@ -76,36 +76,36 @@ StatusTexts musicStatusTexts(const MusicStatus& status)
     if (status.paused)
         texts.right = "<< Paused >>";
     else
-        texts.right = "  " + minutesSeconds(status.positionMs) + "/" +
-                      minutesSeconds(status.lengthMs);
+        texts.right =
+            "  " + minutesSeconds(status.positionMs) + "/" + minutesSeconds(status.lengthMs);
     return cut(std::move(texts));
 }
 
 BarLayout gameBarLayout(int orientation, int W, int H, int T, int cw)
 {
     switch (orientation) {
-    case 180:
-        return {{0, 0, W, T}, {W - 6, T}, {cw + 6, T}};
-    case 90:
-        return {{0, 0, T, H}, {T, 6}, {T, H - cw - 6}};
-    case -90:
-        return {{W - T, 0, W, H}, {W - T, H - 6}, {W - T, cw + 6}};
-    default:
-        return {{0, H - T, W, H}, {6, H - T}, {W - cw - 6, H - T}};
+        case 180:
+            return {{0, 0, W, T}, {W - 6, T}, {cw + 6, T}};
+        case 90:
+            return {{0, 0, T, H}, {T, 6}, {T, H - cw - 6}};
+        case -90:
+            return {{W - T, 0, W, H}, {W - T, H - 6}, {W - T, cw + 6}};
+        default:
+            return {{0, H - T, W, H}, {6, H - T}, {W - cw - 6, H - T}};
     }
 }
 
 BarLayout musicBarLayout(int orientation, int W, int H, int T, int cw)
 {
     switch (orientation) {
-    case 180:
-        return {{0, H - T, W, H}, {W - 6, H}, {cw + 6, H}};
-    case 90:
-        return {{W - T, 0, W, H}, {W, 6}, {W, H - cw - 6}};
-    case -90:
-        return {{0, 0, T, H}, {0, H - 6}, {0, cw + 6}};
-    default:
-        return {{0, 0, W, T}, {6, 0}, {W - cw - 6, 0}};
+        case 180:
+            return {{0, H - T, W, H}, {W - 6, H}, {cw + 6, H}};
+        case 90:
+            return {{W - T, 0, W, H}, {W, 6}, {W, H - cw - 6}};
+        case -90:
+            return {{0, 0, T, H}, {0, H - 6}, {0, cw + 6}};
+        default:
+            return {{0, 0, W, T}, {6, 0}, {W - cw - 6, 0}};
     }
 }
 

@@ -2,15 +2,9 @@
 
 #include <algorithm>
 
-int getLineHeight(const Font& font)
-{
-    return std::max(1, font.lineHeight());
-}
+int getLineHeight(const Font& font) { return std::max(1, font.lineHeight()); }
 
-int getTextWidth(const Font& font, const std::string& text)
-{
-    return font.textWidth(text);
-}
+int getTextWidth(const Font& font, const std::string& text) { return font.textWidth(text); }
 
 int countTextLines(const Font& font, int orientation, int width, int height, int reserved)
 {

@@ -9,10 +9,7 @@
 #include "platform/font.h"
 
 // Whether an orientation turns the screen a quarter (90 or -90).
-inline bool isQuarterTurn(int orientation)
-{
-    return orientation == 90 || orientation == -90;
-}
+inline bool isQuarterTurn(int orientation) { return orientation == 90 || orientation == -90; }
 
 // Line height of the font: the pitch of every list. Always at least 1.
 int getLineHeight(const Font& font);
@@ -31,8 +28,7 @@ int countPreviewRows(const Font& captionFont, const LauncherSettings& settings, 
 
 // Preview columns that fit: (extent - PreviewModeSpacer) / (PreviewModeWidth +
 // PreviewModeSpacer); extent is width in 0 and 180, height in 90 and -90. Never negative.
-int countPreviewColumns(const LauncherSettings& settings, int orientation, int width,
-                        int height);
+int countPreviewColumns(const LauncherSettings& settings, int orientation, int width, int height);
 
 // UTF-8 helpers for captions and status texts: cutting removes whole characters only.
 // Removes the last character (with its continuation bytes) from text; nothing for "".

@@ -42,15 +42,9 @@ const ActionEntry& entry(InputAction action)
 
 }  // namespace
 
-const char* keyMappingName(InputAction action)
-{
-    return entry(action).keyName;
-}
+const char* keyMappingName(InputAction action) { return entry(action).keyName; }
 
-const char* joystickMappingName(InputAction action)
-{
-    return entry(action).joystickName;
-}
+const char* joystickMappingName(InputAction action) { return entry(action).joystickName; }
 
 int actionKey(const LauncherSettings& settings, InputAction action)
 {
@@ -122,9 +116,10 @@ std::vector<std::string> checkInputMappings(const LauncherSettings& settings)
         const auto action = static_cast<InputAction>(i);
         const int key = actionKey(settings, action);
         if (key != 0 && (key < kFirstVirtualKey || key > kLastVirtualKey)) {
-            std::snprintf(line, sizeof line,
-                          "Keymappings.%s = %d is not a key code (1 to 254); the action has no key.",
-                          keyMappingName(action), key);
+            std::snprintf(
+                line, sizeof line,
+                "Keymappings.%s = %d is not a key code (1 to 254); the action has no key.",
+                keyMappingName(action), key);
             problems.emplace_back(line);
         }
         const char* joystickName = joystickMappingName(action);

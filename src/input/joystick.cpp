@@ -13,20 +13,20 @@ bool controllerMaskActive(const ControllerState& state, int64_t mask)
 {
     if (!isJoystickMask(mask)) return false;
     switch (mask) {
-    case kJoystickRight:
-        return state.x > kAxisThreshold;
-    case kJoystickLeft:
-        return state.x < -kAxisThreshold;
-    case kJoystickDown:
-        return state.y > kAxisThreshold;
-    case kJoystickUp:
-        return state.y < -kAxisThreshold;
-    case kJoystickZPositive:
-        return state.z > kAxisThreshold;
-    case kJoystickZNegative:
-        return state.z < -kAxisThreshold;
-    default:
-        break;
+        case kJoystickRight:
+            return state.x > kAxisThreshold;
+        case kJoystickLeft:
+            return state.x < -kAxisThreshold;
+        case kJoystickDown:
+            return state.y > kAxisThreshold;
+        case kJoystickUp:
+            return state.y < -kAxisThreshold;
+        case kJoystickZPositive:
+            return state.z > kAxisThreshold;
+        case kJoystickZNegative:
+            return state.z < -kAxisThreshold;
+        default:
+            break;
     }
     // Buttons: 0x10 is button 1 (index 0), each further bit the next button.
     int index = 0;
@@ -40,21 +40,21 @@ uint32_t systemJoystickMaskActive(const SystemJoystickState& state,
     const double x = state.x;
     const double y = state.y;
     switch (mask) {
-    case kJoystickRight:
-        return x >= ranges.xMax - 0.2 * ranges.xMax ? 1 : 0;
-    case kJoystickLeft:
-        return x <= ranges.xMin + 0.2 * ranges.xMax ? 1 : 0;
-    case kJoystickDown:
-        return y >= ranges.yMax - 0.2 * ranges.yMax ? 1 : 0;
-    case kJoystickUp:
-        return y <= ranges.yMin + 0.2 * ranges.yMax ? 1 : 0;
-    case 0x10:
-    case 0x20:
-    case 0x40:
-    case 0x80:
-        return state.buttons & static_cast<uint32_t>(mask >> 4);
-    default:
-        return 0;
+        case kJoystickRight:
+            return x >= ranges.xMax - 0.2 * ranges.xMax ? 1 : 0;
+        case kJoystickLeft:
+            return x <= ranges.xMin + 0.2 * ranges.xMax ? 1 : 0;
+        case kJoystickDown:
+            return y >= ranges.yMax - 0.2 * ranges.yMax ? 1 : 0;
+        case kJoystickUp:
+            return y <= ranges.yMin + 0.2 * ranges.yMax ? 1 : 0;
+        case 0x10:
+        case 0x20:
+        case 0x40:
+        case 0x80:
+            return state.buttons & static_cast<uint32_t>(mask >> 4);
+        default:
+            return 0;
     }
 }
 
@@ -69,10 +69,7 @@ int Joystick::initDirectInput()
     return port_.openController(settings_.DirectInputJoystick) ? 1 : 0;
 }
 
-std::optional<ControllerState> Joystick::readJoystickState()
-{
-    return port_.readController();
-}
+std::optional<ControllerState> Joystick::readJoystickState() { return port_.readController(); }
 
 int Joystick::releaseDirectInput()
 {

@@ -29,20 +29,20 @@ void KeyboardState::setFocus(bool focused)
 bool KeyboardState::handleEvent(const ScreenEvent& event)
 {
     switch (event.type) {
-    case ScreenEventType::KeyDown:
-        keyDown(event.virtualKey);
-        return true;
-    case ScreenEventType::KeyUp:
-        keyUp(event.virtualKey);
-        return true;
-    case ScreenEventType::FocusGained:
-        setFocus(true);
-        return true;
-    case ScreenEventType::FocusLost:
-        setFocus(false);
-        return true;
-    default:
-        return false;
+        case ScreenEventType::KeyDown:
+            keyDown(event.virtualKey);
+            return true;
+        case ScreenEventType::KeyUp:
+            keyUp(event.virtualKey);
+            return true;
+        case ScreenEventType::FocusGained:
+            setFocus(true);
+            return true;
+        case ScreenEventType::FocusLost:
+            setFocus(false);
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -17,7 +17,7 @@ inline constexpr int kLastVirtualKey = 254;
 class KeyboardState {
 public:
     struct KeyQuery {
-        bool down = false;            // held now
+        bool down = false;               // held now
         bool pressedSinceQuery = false;  // went down since the previous query of this key
     };
 

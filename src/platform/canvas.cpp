@@ -87,8 +87,8 @@ void Canvas::fillRect(const Rect& rect, Colorref colour)
     cairo_restore(cr);
 }
 
-void Canvas::roundRectOutline(int x1, int y1, int x2, int y2, int ellipseWidth,
-                              int ellipseHeight, int penWidth, Colorref colour)
+void Canvas::roundRectOutline(int x1, int y1, int x2, int y2, int ellipseWidth, int ellipseHeight,
+                              int penWidth, Colorref colour)
 {
     if (!impl_ || !impl_->cr || penWidth < 1) return;
     cairo_t* cr = impl_->cr.get();
@@ -236,8 +236,7 @@ bool Canvas::savePng(const std::string& path) const
 {
     if (!impl_ || !impl_->surface) return false;
     cairo_surface_flush(impl_->surface.get());
-    return cairo_surface_write_to_png(impl_->surface.get(), path.c_str()) ==
-           CAIRO_STATUS_SUCCESS;
+    return cairo_surface_write_to_png(impl_->surface.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
 std::optional<Canvas> Canvas::loadPng(const std::string& path)

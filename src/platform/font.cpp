@@ -90,14 +90,14 @@ int fontPixelHeight(int pointSize)
 int fontEscapement(int orientation)
 {
     switch (orientation) {
-    case 180:
-        return -1800;
-    case 90:
-        return -900;
-    case -90:
-        return 900;
-    default:
-        return 0;
+        case 180:
+            return -1800;
+        case 90:
+            return -900;
+        case -90:
+            return 900;
+        default:
+            return 0;
     }
 }
 
@@ -156,10 +156,7 @@ int Font::escapement() const { return impl_->escapement; }
 int Font::ascent() const { return impl_->ascent; }
 int Font::descent() const { return impl_->descent; }
 
-int Font::lineHeight() const
-{
-    return std::max(1, impl_->ascent + impl_->descent);
-}
+int Font::lineHeight() const { return std::max(1, impl_->ascent + impl_->descent); }
 
 int Font::textWidth(const std::string& utf8) const
 {

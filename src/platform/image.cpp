@@ -57,7 +57,8 @@ void keepLargeBuffersInTheHeap()
 void copyTrueColour(FIBITMAP* dib, Picture& picture)
 {
     const unsigned bytes = FreeImage_GetBPP(dib) / 8;
-    const unsigned w = static_cast<unsigned>(picture.width), h = static_cast<unsigned>(picture.height);
+    const unsigned w = static_cast<unsigned>(picture.width),
+                   h = static_cast<unsigned>(picture.height);
     for (unsigned y = 0; y < h; ++y) {
         // FreeImage keeps rows bottom-up.
         const BYTE* row = FreeImage_GetScanLine(dib, static_cast<int>(h - 1 - y));
@@ -77,6 +78,15 @@ bool pictureFileExists(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::optional<PictureFileStamp> pictureFileStamp(const std::string& path)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return PictureFileStamp{
+        static_cast<int64_t>(info.st_size),
+        static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
 std::optional<Picture> loadPicture(const std::string& path)
@@ -137,8 +147,8 @@ bool savePictureAs(const Picture& picture, const std::string& path, int layout)
 {
     const int w = picture.width, h = picture.height;
     if (w <= 0 || h <= 0 || picture.pixels.size() < static_cast<std::size_t>(w) * h) return false;
-    BitmapPtr rgba(FreeImage_Allocate(w, h, 32, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
-                                      FI_RGBA_BLUE_MASK));
+    BitmapPtr rgba(
+        FreeImage_Allocate(w, h, 32, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
     if (!rgba) return false;
     for (int y = 0; y < h; ++y) {
         BYTE* row = FreeImage_GetScanLine(rgba.get(), h - 1 - y);
@@ -155,26 +165,26 @@ bool savePictureAs(const Picture& picture, const std::string& path, int layout)
     BitmapPtr out;
     BitmapPtr rgb(FreeImage_ConvertTo24Bits(rgba.get()));
     switch (layout) {
-    case 32:
-        out = std::move(rgba);
-        break;
-    case 24:
-        out = std::move(rgb);
-        break;
-    case 8:
-        if (rgb) out.reset(FreeImage_ColorQuantizeEx(rgb.get(), FIQ_NNQUANT, 256, 0, nullptr));
-        break;
-    case 108:
-        if (rgb) out.reset(FreeImage_ConvertToGreyscale(rgb.get()));
-        break;
-    case 4:
-        if (rgb) out.reset(FreeImage_ConvertTo4Bits(rgb.get()));
-        break;
-    case 1:
-        if (rgb) out.reset(FreeImage_Threshold(rgb.get(), 128));
-        break;
-    default:
-        return false;
+        case 32:
+            out = std::move(rgba);
+            break;
+        case 24:
+            out = std::move(rgb);
+            break;
+        case 8:
+            if (rgb) out.reset(FreeImage_ColorQuantizeEx(rgb.get(), FIQ_NNQUANT, 256, 0, nullptr));
+            break;
+        case 108:
+            if (rgb) out.reset(FreeImage_ConvertToGreyscale(rgb.get()));
+            break;
+        case 4:
+            if (rgb) out.reset(FreeImage_ConvertTo4Bits(rgb.get()));
+            break;
+        case 1:
+            if (rgb) out.reset(FreeImage_Threshold(rgb.get(), 128));
+            break;
+        default:
+            return false;
     }
     if (!out) return false;
     const bool bmp = path.size() >= 4 && path.compare(path.size() - 4, 4, ".bmp") == 0;

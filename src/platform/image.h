@@ -36,3 +36,11 @@ bool savePictureAs(const Picture& picture, const std::string& path, int layout);
 
 // Whether a regular file (or a link to one) exists at path.
 bool pictureFileExists(const std::string& path);
+
+// Size and modification time of a regular file, so that a cache can tell a replaced picture
+// from the one it holds. Nothing when there is no such file.
+struct PictureFileStamp {
+    int64_t size = 0;
+    int64_t modifiedNs = 0;
+};
+std::optional<PictureFileStamp> pictureFileStamp(const std::string& path);

@@ -69,9 +69,7 @@ void LayerStack::composite(const Canvas& frame, Canvas& out) const
     }
 }
 
-FakeScreen::FakeScreen(int width, int height) : frame_(width, height), presented_(width, height)
-{
-}
+FakeScreen::FakeScreen(int width, int height) : frame_(width, height), presented_(width, height) {}
 
 void FakeScreen::present()
 {
@@ -94,10 +92,7 @@ std::optional<ScreenEvent> FakeScreen::pollEvent()
     return event;
 }
 
-void FakeScreen::postFromAnyThread(ScreenEventType type)
-{
-    push(ScreenEvent{type, 0, 0});
-}
+void FakeScreen::postFromAnyThread(ScreenEventType type) { push(ScreenEvent{type, 0, 0}); }
 
 void FakeScreen::requestRepaint()
 {

@@ -1,8 +1,8 @@
 #include "platform/sdl_controller.h"
 
-#include <SDL.h>
-
 #include <algorithm>
+
+#include <SDL.h>
 
 // Joystick events are switched off: the launcher polls its controls once per tick, and nobody
 // would drain the events, so they would only fill the queue. SDL_JoystickUpdate() is called

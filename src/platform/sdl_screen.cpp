@@ -34,48 +34,87 @@ int virtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode)
     if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_9)
         return kVkNumpad0 + 1 + (scancode - SDL_SCANCODE_KP_1);
     switch (scancode) {
-    case SDL_SCANCODE_KP_0: return kVkNumpad0;
-    case SDL_SCANCODE_KP_ENTER: return kVkReturn;
-    case SDL_SCANCODE_KP_MULTIPLY: return kVkMultiply;
-    case SDL_SCANCODE_KP_PLUS: return kVkAdd;
-    case SDL_SCANCODE_KP_MINUS: return kVkSubtract;
-    case SDL_SCANCODE_KP_PERIOD: return kVkDecimal;
-    case SDL_SCANCODE_KP_DIVIDE: return kVkDivide;
-    case SDL_SCANCODE_LEFT: return kVkLeft;
-    case SDL_SCANCODE_UP: return kVkUp;
-    case SDL_SCANCODE_RIGHT: return kVkRight;
-    case SDL_SCANCODE_DOWN: return kVkDown;
-    case SDL_SCANCODE_ESCAPE: return kVkEscape;
-    case SDL_SCANCODE_LCTRL:
-    case SDL_SCANCODE_RCTRL: return kVkControl;
-    case SDL_SCANCODE_LSHIFT:
-    case SDL_SCANCODE_RSHIFT: return kVkShift;
-    case SDL_SCANCODE_LALT:
-    case SDL_SCANCODE_RALT: return kVkMenu;
-    case SDL_SCANCODE_RETURN: return kVkReturn;
-    case SDL_SCANCODE_SPACE: return kVkSpace;
-    case SDL_SCANCODE_BACKSPACE: return kVkBack;
-    case SDL_SCANCODE_TAB: return kVkTab;
-    case SDL_SCANCODE_PAUSE: return kVkPause;
-    case SDL_SCANCODE_CAPSLOCK: return kVkCapital;
-    case SDL_SCANCODE_PAGEUP: return kVkPrior;
-    case SDL_SCANCODE_PAGEDOWN: return kVkNext;
-    case SDL_SCANCODE_END: return kVkEnd;
-    case SDL_SCANCODE_HOME: return kVkHome;
-    case SDL_SCANCODE_INSERT: return kVkInsert;
-    case SDL_SCANCODE_DELETE: return kVkDelete;
-    case SDL_SCANCODE_SEMICOLON: return kVkOemSemicolon;
-    case SDL_SCANCODE_EQUALS: return kVkOemPlus;
-    case SDL_SCANCODE_COMMA: return kVkOemComma;
-    case SDL_SCANCODE_MINUS: return kVkOemMinus;
-    case SDL_SCANCODE_PERIOD: return kVkOemPeriod;
-    case SDL_SCANCODE_SLASH: return kVkOemSlash;
-    case SDL_SCANCODE_GRAVE: return kVkOemBacktick;
-    case SDL_SCANCODE_LEFTBRACKET: return kVkOemOpenBracket;
-    case SDL_SCANCODE_BACKSLASH: return kVkOemBackslash;
-    case SDL_SCANCODE_RIGHTBRACKET: return kVkOemCloseBracket;
-    case SDL_SCANCODE_APOSTROPHE: return kVkOemQuote;
-    default: return 0;
+        case SDL_SCANCODE_KP_0:
+            return kVkNumpad0;
+        case SDL_SCANCODE_KP_ENTER:
+            return kVkReturn;
+        case SDL_SCANCODE_KP_MULTIPLY:
+            return kVkMultiply;
+        case SDL_SCANCODE_KP_PLUS:
+            return kVkAdd;
+        case SDL_SCANCODE_KP_MINUS:
+            return kVkSubtract;
+        case SDL_SCANCODE_KP_PERIOD:
+            return kVkDecimal;
+        case SDL_SCANCODE_KP_DIVIDE:
+            return kVkDivide;
+        case SDL_SCANCODE_LEFT:
+            return kVkLeft;
+        case SDL_SCANCODE_UP:
+            return kVkUp;
+        case SDL_SCANCODE_RIGHT:
+            return kVkRight;
+        case SDL_SCANCODE_DOWN:
+            return kVkDown;
+        case SDL_SCANCODE_ESCAPE:
+            return kVkEscape;
+        case SDL_SCANCODE_LCTRL:
+        case SDL_SCANCODE_RCTRL:
+            return kVkControl;
+        case SDL_SCANCODE_LSHIFT:
+        case SDL_SCANCODE_RSHIFT:
+            return kVkShift;
+        case SDL_SCANCODE_LALT:
+        case SDL_SCANCODE_RALT:
+            return kVkMenu;
+        case SDL_SCANCODE_RETURN:
+            return kVkReturn;
+        case SDL_SCANCODE_SPACE:
+            return kVkSpace;
+        case SDL_SCANCODE_BACKSPACE:
+            return kVkBack;
+        case SDL_SCANCODE_TAB:
+            return kVkTab;
+        case SDL_SCANCODE_PAUSE:
+            return kVkPause;
+        case SDL_SCANCODE_CAPSLOCK:
+            return kVkCapital;
+        case SDL_SCANCODE_PAGEUP:
+            return kVkPrior;
+        case SDL_SCANCODE_PAGEDOWN:
+            return kVkNext;
+        case SDL_SCANCODE_END:
+            return kVkEnd;
+        case SDL_SCANCODE_HOME:
+            return kVkHome;
+        case SDL_SCANCODE_INSERT:
+            return kVkInsert;
+        case SDL_SCANCODE_DELETE:
+            return kVkDelete;
+        case SDL_SCANCODE_SEMICOLON:
+            return kVkOemSemicolon;
+        case SDL_SCANCODE_EQUALS:
+            return kVkOemPlus;
+        case SDL_SCANCODE_COMMA:
+            return kVkOemComma;
+        case SDL_SCANCODE_MINUS:
+            return kVkOemMinus;
+        case SDL_SCANCODE_PERIOD:
+            return kVkOemPeriod;
+        case SDL_SCANCODE_SLASH:
+            return kVkOemSlash;
+        case SDL_SCANCODE_GRAVE:
+            return kVkOemBacktick;
+        case SDL_SCANCODE_LEFTBRACKET:
+            return kVkOemOpenBracket;
+        case SDL_SCANCODE_BACKSLASH:
+            return kVkOemBackslash;
+        case SDL_SCANCODE_RIGHTBRACKET:
+            return kVkOemCloseBracket;
+        case SDL_SCANCODE_APOSTROPHE:
+            return kVkOemQuote;
+        default:
+            return 0;
     }
 }
 
@@ -240,8 +279,8 @@ void SdlScreen::startTimer(int id, int ms)
     timer->screen = this;
     timer->id = id;
     timer->running = true;
-    timer->sdlId = SDL_AddTimer(static_cast<Uint32>(ms > 0 ? ms : 1), &SdlScreen::onTimer,
-                                timer.get());
+    timer->sdlId =
+        SDL_AddTimer(static_cast<Uint32>(ms > 0 ? ms : 1), &SdlScreen::onTimer, timer.get());
     if (timer->sdlId == 0) return;
     timers_.push_back(std::move(timer));
 }
@@ -273,35 +312,35 @@ std::optional<ScreenEvent> SdlScreen::pollEvent()
             return ScreenEvent{type, 0, timerId};
         }
         switch (event.type) {
-        case SDL_QUIT:
-            return ScreenEvent{ScreenEventType::Quit, 0, 0};
-        case SDL_KEYDOWN:
-        case SDL_KEYUP: {
-            // Auto-repeat is not a new press: the keyboard state counts presses itself.
-            if (event.key.repeat) continue;
-            int vk = virtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
-            bool down = event.type == SDL_KEYDOWN;
-            if (down && vk == kVkF12)
-                saveScreenshot(screenshotPath_.empty() ? "quorvane-screenshot.png"
-                                                       : screenshotPath_);
-            return ScreenEvent{down ? ScreenEventType::KeyDown : ScreenEventType::KeyUp, vk, 0};
-        }
-        case SDL_WINDOWEVENT:
-            switch (event.window.event) {
-            case SDL_WINDOWEVENT_FOCUS_GAINED:
-                focused_ = true;
-                return ScreenEvent{ScreenEventType::FocusGained, 0, 0};
-            case SDL_WINDOWEVENT_FOCUS_LOST:
-                focused_ = false;
-                return ScreenEvent{ScreenEventType::FocusLost, 0, 0};
-            case SDL_WINDOWEVENT_EXPOSED:
-            case SDL_WINDOWEVENT_RESTORED:
-                return ScreenEvent{ScreenEventType::Repaint, 0, 0};
+            case SDL_QUIT:
+                return ScreenEvent{ScreenEventType::Quit, 0, 0};
+            case SDL_KEYDOWN:
+            case SDL_KEYUP: {
+                // Auto-repeat is not a new press: the keyboard state counts presses itself.
+                if (event.key.repeat) continue;
+                int vk = virtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
+                bool down = event.type == SDL_KEYDOWN;
+                if (down && vk == kVkF12)
+                    saveScreenshot(screenshotPath_.empty() ? "quorvane-screenshot.png"
+                                                           : screenshotPath_);
+                return ScreenEvent{down ? ScreenEventType::KeyDown : ScreenEventType::KeyUp, vk, 0};
+            }
+            case SDL_WINDOWEVENT:
+                switch (event.window.event) {
+                    case SDL_WINDOWEVENT_FOCUS_GAINED:
+                        focused_ = true;
+                        return ScreenEvent{ScreenEventType::FocusGained, 0, 0};
+                    case SDL_WINDOWEVENT_FOCUS_LOST:
+                        focused_ = false;
+                        return ScreenEvent{ScreenEventType::FocusLost, 0, 0};
+                    case SDL_WINDOWEVENT_EXPOSED:
+                    case SDL_WINDOWEVENT_RESTORED:
+                        return ScreenEvent{ScreenEventType::Repaint, 0, 0};
+                    default:
+                        continue;
+                }
             default:
                 continue;
-            }
-        default:
-            continue;
         }
     }
     return std::nullopt;

@@ -27,16 +27,16 @@ Rect messageWindowRect(int orientation, int W, int H, int w, int h)
 std::optional<Point> messageTextOrigin(int orientation, int width, int height)
 {
     switch (orientation) {
-    case 0:
-        return Point{15, 15};
-    case 180:
-        return Point{width - 15, height - 15};
-    case 90:
-        return Point{width - 15, 15};
-    case -90:
-        return Point{15, height - 15};
-    default:
-        return std::nullopt;
+        case 0:
+            return Point{15, 15};
+        case 180:
+            return Point{width - 15, height - 15};
+        case 90:
+            return Point{width - 15, 15};
+        case -90:
+            return Point{15, height - 15};
+        default:
+            return std::nullopt;
     }
 }
 
@@ -54,8 +54,7 @@ void MessageWindow::showMessage(const std::string& text)
 {
     text_ = text;
     const int orientation = settings_.CurrentOrientation;
-    const Font& font =
-        fonts_.selectFont(settings_.Fontface, settings_.Fontsize, orientation, 0);
+    const Font& font = fonts_.selectFont(settings_.Fontface, settings_.Fontsize, orientation, 0);
     const int w = getTextWidth(font, text_);
     const int h = getLineHeight(font);
     const Rect rect = messageWindowRect(orientation, screen_.width(), screen_.height(), w, h);
@@ -67,8 +66,7 @@ void MessageWindow::showMessage(const std::string& text)
     }
     // Redrawn on every call, also when the size did not change.
     if (Canvas* canvas = screen_.layerCanvas(layer_)) {
-        canvas->fillRect(Rect{0, 0, canvas->width(), canvas->height()},
-                         settings_.Backgroundcolor);
+        canvas->fillRect(Rect{0, 0, canvas->width(), canvas->height()}, settings_.Backgroundcolor);
         if (auto at = messageTextOrigin(orientation, canvas->width(), canvas->height()))
             canvas->drawText(at->x, at->y, text_, font, settings_.Fontcolor);
     }

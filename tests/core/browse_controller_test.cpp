@@ -1,8 +1,8 @@
 #include "core/browse_controller.h"
 
-#include <gtest/gtest.h>
-
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "input/fake_controller_port.h"
 
@@ -31,10 +31,7 @@ public:
     std::vector<std::string> played;
 };
 
-std::string romname(int i)
-{
-    return "game" + std::to_string(1000 + i).substr(1);
-}
+std::string romname(int i) { return "game" + std::to_string(1000 + i).substr(1); }
 
 struct Harness {
     explicit Harness(int games)
@@ -140,9 +137,10 @@ TEST(BrowseController, MovesStopAtBothEndsWithTheErrorSound)
         h.position.selectedIndex = c.start;
         h.tap(c.key);
         h.tick();
-        EXPECT_EQ(h.position.selectedIndex, c.expected) << c.games << "/" << c.start << "/" << c.key;
-        EXPECT_EQ(h.sounds.played, c.refused ? std::vector<std::string>{"error.wav"}
-                                             : std::vector<std::string>{});
+        EXPECT_EQ(h.position.selectedIndex, c.expected)
+            << c.games << "/" << c.start << "/" << c.key;
+        EXPECT_EQ(h.sounds.played,
+                  c.refused ? std::vector<std::string>{"error.wav"} : std::vector<std::string>{});
         EXPECT_EQ(h.view.composes, c.refused ? 0 : 1);
         // The sound is only played when one is set.
         h.settings.Sounds.Error.reset();
@@ -252,10 +250,18 @@ TEST(BrowseController, LaunchPaths)
     const Case cases[] = {
         {1, 0, true, {launching, "launch game001", "close"}, {"start.wav (wait)"}, 500},
         {1, 0, false, {launching, "launch game001", "close"}, {}, 500},
-        {1, 3, true, {launching, "launch game001", "show Error Launching Mame!", "close"},
-         {"start.wav (wait)", "error.wav"}, 3500},
-        {1, 139, false, {launching, "launch game001", "show Error Launching Mame!", "close"},
-         {"error.wav"}, 3500},
+        {1,
+         3,
+         true,
+         {launching, "launch game001", "show Error Launching Mame!", "close"},
+         {"start.wav (wait)", "error.wav"},
+         3500},
+        {1,
+         139,
+         false,
+         {launching, "launch game001", "show Error Launching Mame!", "close"},
+         {"error.wav"},
+         3500},
         // Could not start: the launch has said why; no second notice.
         {0, 0, true, {launching, "launch game001", "close"}, {"start.wav (wait)"}, 500},
     };
@@ -351,8 +357,8 @@ TEST(BrowseController, GameInfoUsesTheGamesLinesOrItsParentsInTheView)
         h.position.selectedIndex = h.table.filteredCount() - 1;
         h.tap(h.settings.Keymappings.GameInfo);
         h.tick();
-        EXPECT_EQ(h.log, c.shown.empty() ? std::vector<std::string>{}
-                                         : std::vector<std::string>{c.shown});
+        EXPECT_EQ(h.log,
+                  c.shown.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.shown});
         EXPECT_EQ(h.nowMs(), c.shown.empty() ? 0 : 300);
     }
 }

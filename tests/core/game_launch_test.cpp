@@ -1,10 +1,10 @@
 #include "core/game_launch.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <map>
+
+#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 
@@ -26,10 +26,7 @@ LaunchHooks withOptions(MameOptionsLookup lookup)
     return hooks;
 }
 
-std::string noOptions(const std::string&)
-{
-    return {};
-}
+std::string noOptions(const std::string&) { return {}; }
 
 struct Harness {
     Harness()
@@ -83,12 +80,15 @@ TEST(GameLaunch, CommandLinesWithOwnParentEmptyAndNoOptions)
     };
     const Case cases[] = {
         {game("pacman"), {}, "/opt/mame/mame pacman"},  // no trailing blank
-        {game("pacman"), {{"pacman", "-nofilter -volume -5"}},
+        {game("pacman"),
+         {{"pacman", "-nofilter -volume -5"}},
          "/opt/mame/mame pacman -nofilter -volume -5"},
         {game("puckman", "pacman"), {{"pacman", "-ror"}}, "/opt/mame/mame puckman -ror"},
-        {game("puckman", "pacman"), {{"pacman", "-ror"}, {"puckman", "-rol"}},
+        {game("puckman", "pacman"),
+         {{"pacman", "-ror"}, {"puckman", "-rol"}},
          "/opt/mame/mame puckman -rol"},
-        {game("puckman", "pacman"), {{"puckman", ""}, {"pacman", "-ror"}},
+        {game("puckman", "pacman"),
+         {{"puckman", ""}, {"pacman", "-ror"}},
          "/opt/mame/mame puckman -ror"},  // an empty value counts as absent
         {game("pacman"), {{"pacman", ""}}, "/opt/mame/mame pacman"},
         {game("galaxian"), {{"pacman", "-ror"}}, "/opt/mame/mame galaxian"},
@@ -110,7 +110,9 @@ TEST(GameLaunch, CommandLinesWithOwnParentEmptyAndNoOptions)
 TEST(GameLaunch, WorkingDirectoryIsTheEmulatorsFolder)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {"/usr/games/mame", "/usr/games"}, {"./emu/mame", "./emu"}, {"/mame", "/"},
+        {"/usr/games/mame", "/usr/games"},
+        {"./emu/mame", "./emu"},
+        {"/mame", "/"},
         {"mame", ""},  // no folder part: the launcher's current folder
         {"c:\\mame\\mame.exe", ""},
     };
@@ -211,8 +213,9 @@ protected:
     void SetUp() override
     {
         folder = fs::temp_directory_path() /
-                 ("quorvane-launch-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                  "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                 ("quorvane-launch-" +
+                  std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder / "emu");
     }
@@ -317,7 +320,8 @@ TEST_F(GameLaunchOnDisk, BareProgramNameIsLookedUpOnThePath)
     int exitCode = -1;
     EXPECT_EQ(launcher.launchGame(game("pong"), exitCode), 0);
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text.rfind("Failed to execute [quorvane-no-such-emulator-anywhere pong]!", 0),
+    EXPECT_EQ(boxes.shown[0].text.rfind(
+                  "Failed to execute [quorvane-no-such-emulator-anywhere pong]!", 0),
               0u);
     EXPECT_EQ(screen.resumeCount, 1);  // the runner found out; the window came back
     EXPECT_TRUE(screen.screenSaverEnabled);

@@ -1,9 +1,9 @@
 #include "core/tick_loop.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -32,7 +32,9 @@ struct Loop {
         int ticks = 0;
         return runTickLoop(
             screen, clock, keyboard,
-            [this](const ScreenEvent& event) { trace.push_back("e" + std::to_string(event.timerId)); },
+            [this](const ScreenEvent& event) {
+                trace.push_back("e" + std::to_string(event.timerId));
+            },
             [&] {
                 ++ticks;
                 trace.push_back("t" + std::to_string(clock.nowMs()));
@@ -124,7 +126,7 @@ TEST(TickLoop, KeyboardFollowsTheScreenFocus)
         active += loop.keyboard.keyActive(kVkEscape);
         if (tick == 4) loop.screen.postQuit();
     });
-    EXPECT_EQ(active, 1);  // tick 2 only: focus lost before tick 3
+    EXPECT_EQ(active, 1);                  // tick 2 only: focus lost before tick 3
     EXPECT_TRUE(loop.trace.size() == 4u);  // key and focus events never reach the handler
 }
 

@@ -28,10 +28,14 @@ MusicStatusQuery playing()
 const char* orientationName(int orientation)
 {
     switch (orientation) {
-    case 180: return "180";
-    case 90: return "90";
-    case -90: return "m90";
-    default: return "0";
+        case 180:
+            return "180";
+        case 90:
+            return "90";
+        case -90:
+            return "m90";
+        default:
+            return "0";
     }
 }
 
@@ -62,10 +66,18 @@ TEST(BrowseDisplay, ListViewGoldenInEveryOrientation)
         // Sample the band's far end, clear of pictures and text.
         Point probe;
         switch (orientation) {
-        case 0: probe = {band.left + 1, band.bottom - 1}; break;
-        case 180: probe = {band.right - 2, band.top}; break;
-        case 90: probe = {band.left, band.top + 1}; break;
-        default: probe = {band.right - 1, band.bottom - 2}; break;
+            case 0:
+                probe = {band.left + 1, band.bottom - 1};
+                break;
+            case 180:
+                probe = {band.right - 2, band.top};
+                break;
+            case 90:
+                probe = {band.left, band.top + 1};
+                break;
+            default:
+                probe = {band.right - 1, band.bottom - 2};
+                break;
         }
         EXPECT_EQ(frame.pixel(probe.x, probe.y), argbFromColorref(settings.HighlightBackcolor));
     }
@@ -106,9 +118,9 @@ TEST(BrowseDisplay, EmptyCatalogueShowsOnlyTheBackground)
         Canvas frame(200, 100);
         display.composeFrame(frame);
         display.drawMusicBarOnly(frame);
-        const uint32_t background = argbFromColorref(
-            menuType == kMenuTypeListView ? settings.Backgroundcolor
-                                          : settings.PreviewBackgroundcolor);
+        const uint32_t background =
+            argbFromColorref(menuType == kMenuTypeListView ? settings.Backgroundcolor
+                                                           : settings.PreviewBackgroundcolor);
         for (int y = 0; y < 100; y += 7)
             for (int x = 0; x < 200; x += 7) ASSERT_EQ(frame.pixel(x, y), background);
         EXPECT_EQ(display.gameBarThickness(), 0);

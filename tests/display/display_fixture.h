@@ -43,8 +43,8 @@ inline Picture quadrantPicture(int w, int h, uint32_t fourth = 0xFFFFFFFF)
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const bool right = x >= w / 2, bottom = y >= h / 2;
-            uint32_t c = !bottom ? (right ? 0xFF00A000 : 0xFFD00000)
-                                 : (right ? fourth : 0xFF0000D0);
+            uint32_t c =
+                !bottom ? (right ? 0xFF00A000 : 0xFFD00000) : (right ? fourth : 0xFF0000D0);
             p.pixels[static_cast<std::size_t>(y) * w + x] = c;
         }
     return p;
@@ -77,10 +77,10 @@ inline LauncherSettings displaySettings(const std::string& snapshotDir, const st
     s.Fontsize = 18;
     s.StatusBarFontSize = 12;
     s.PreviewFontSize = 8;
-    s.Fontcolor = 0x402000;            // dark blue
-    s.Backgroundcolor = 0xF0F0F0;      // light grey
-    s.HighlightForecolor = 0x0000A0;   // dark red
-    s.HighlightBackcolor = 0x80FFFF;   // pale yellow
+    s.Fontcolor = 0x402000;           // dark blue
+    s.Backgroundcolor = 0xF0F0F0;     // light grey
+    s.HighlightForecolor = 0x0000A0;  // dark red
+    s.HighlightBackcolor = 0x80FFFF;  // pale yellow
     s.PreviewFontcolor = 0x202020;
     s.PreviewBackgroundcolor = 0xE0F0E0;
     s.PreviewHighlightBackcolor = 0xD07000;

@@ -101,18 +101,26 @@ TEST(Canvas, TextReferencePointInEveryOrientation)
         ASSERT_GE(ink.right, 0) << "nothing drawn";
         Rect cell;
         switch (orientation) {
-        case 0: cell = {x, y, x + w, y + L}; break;
-        case 180: cell = {x - w, y - L, x, y}; break;
-        case 90: cell = {x - L, y, x, y + w}; break;
-        default: cell = {x, y - w, x + L, y}; break;
+            case 0:
+                cell = {x, y, x + w, y + L};
+                break;
+            case 180:
+                cell = {x - w, y - L, x, y};
+                break;
+            case 90:
+                cell = {x - L, y, x, y + w};
+                break;
+            default:
+                cell = {x, y - w, x + L, y};
+                break;
         }
         EXPECT_GE(ink.left, cell.left - slack);
         EXPECT_GE(ink.top, cell.top - slack);
         EXPECT_LE(ink.right, cell.right + slack);
         EXPECT_LE(ink.bottom, cell.bottom + slack);
         // And the text really spans most of the cell along its direction of writing.
-        const int along = (orientation == 0 || orientation == 180) ? ink.right - ink.left
-                                                                    : ink.bottom - ink.top;
+        const int along =
+            (orientation == 0 || orientation == 180) ? ink.right - ink.left : ink.bottom - ink.top;
         EXPECT_GT(along, w * 3 / 4);
     }
 }
@@ -155,11 +163,11 @@ TEST(Canvas, RoundRectOutlineLeavesTheInsideAlone)
     Canvas canvas(100, 100);
     canvas.fillRect({0, 0, 100, 100}, 0xFFFFFF);
     canvas.roundRectOutline(80, 90, 10, 10, 20, 20, 6, 0x0000FF);  // corners in any order
-    EXPECT_EQ(canvas.pixel(45, 10), 0xFFFF0000u);   // on the top edge
-    EXPECT_EQ(canvas.pixel(10, 50), 0xFFFF0000u);   // on the left edge
-    EXPECT_EQ(canvas.pixel(45, 50), 0xFFFFFFFFu);   // inside: hollow brush
-    EXPECT_EQ(canvas.pixel(45, 95), 0xFFFFFFFFu);   // outside the pen
-    EXPECT_EQ(canvas.pixel(1, 1), 0xFFFFFFFFu);     // the rounded corner stays clear
+    EXPECT_EQ(canvas.pixel(45, 10), 0xFFFF0000u);                  // on the top edge
+    EXPECT_EQ(canvas.pixel(10, 50), 0xFFFF0000u);                  // on the left edge
+    EXPECT_EQ(canvas.pixel(45, 50), 0xFFFFFFFFu);                  // inside: hollow brush
+    EXPECT_EQ(canvas.pixel(45, 95), 0xFFFFFFFFu);                  // outside the pen
+    EXPECT_EQ(canvas.pixel(1, 1), 0xFFFFFFFFu);                    // the rounded corner stays clear
 }
 
 TEST(Canvas, PngRoundTrip)

@@ -1,9 +1,10 @@
+#include "display/game_pictures.h"
+
 #include <fstream>
 
 #include <gtest/gtest.h>
 
 #include "display/display_fixture.h"
-#include "display/game_pictures.h"
 
 namespace {
 
@@ -65,11 +66,10 @@ TEST(TurnPicture, CornersGoWhereTheViewerExpects)
         int orientation, w, h;
         Point mark;
     } cases[] = {
-        {-90, 200, 300, {0, 299}},   // becomes the bottom-left pixel
-        {90, 200, 300, {199, 0}},    // becomes the top-right pixel
-        {180, 300, 200, {299, 199}}, // becomes the bottom-right pixel
-        {0, 300, 200, {0, 0}},
-        {45, 300, 200, {0, 0}},
+        {-90, 200, 300, {0, 299}},    // becomes the bottom-left pixel
+        {90, 200, 300, {199, 0}},     // becomes the top-right pixel
+        {180, 300, 200, {299, 199}},  // becomes the bottom-right pixel
+        {0, 300, 200, {0, 0}},       {45, 300, 200, {0, 0}},
     };
     for (auto& c : cases) {
         Picture turned = turnPicture(source, c.orientation);
@@ -171,4 +171,45 @@ TEST(DrawCornerPicture, UnscaledAndTurnedInItsCorner)
             EXPECT_EQ(canvas.pixel(10, 10 + 89), 0xFF00A000u);
         }
     }
+}
+
+TEST(ResizePicture, AveragesWhenShrinkingAndKeepsColoursWhenEnlarging)
+{
+    const Picture source = quadrantPicture(8, 6);
+    const Picture half = resizePicture(source, 4, 3);
+    ASSERT_EQ(half.width, 4);
+    ASSERT_EQ(half.height, 3);
+    EXPECT_EQ(half.pixels[0], 0xFFD00000u);          // red quadrant stays red
+    EXPECT_EQ(half.pixels[3], 0xFF00A000u);          // green
+    EXPECT_EQ(half.pixels[2 * 4 + 3], 0xFFFFFFFFu);  // white
+    Picture checker;
+    checker.width = 2;
+    checker.height = 2;
+    checker.pixels = {0xFFFFFFFF, 0xFF000000, 0xFF000000, 0xFFFFFFFF};
+    EXPECT_EQ(resizePicture(checker, 1, 1).pixels, std::vector<uint32_t>{0xFF808080u});
+    const Picture big = resizePicture(source, 80, 60);  // enlarged
+    EXPECT_EQ(big.pixels[0], 0xFFD00000u);
+    EXPECT_EQ(big.pixels[80 * 60 - 1], 0xFFFFFFFFu);
+    const Picture mixed = resizePicture(source, 2, 30);  // narrower and taller at once
+    EXPECT_EQ(mixed.pixels[0], 0xFFD00000u);
+    EXPECT_EQ(mixed.pixels[2 * 30 - 1], 0xFFFFFFFFu);
+    EXPECT_TRUE(resizePicture(source, 0, 5).pixels.empty());
+    EXPECT_TRUE(resizePicture(source, -3, 5).pixels.empty());
+    EXPECT_TRUE(resizePicture(Picture{}, 5, 5).pixels.empty());
+    EXPECT_EQ(resizePicture(quadrantPicture(1, 1), 300, 1).pixels.size(), 300u);
+}
+
+TEST(PictureCache, AReplacedFileIsReadAgain)
+{
+    TempFolder folder("replace");
+    const std::string path = folder.path + "/game.png";
+    ASSERT_TRUE(savePictureAs(quadrantPicture(10, 10), path, 24));
+    PictureCache cache;
+    EXPECT_EQ(cache.get(path, 0)->width, 10);
+    EXPECT_EQ(cache.getResized(path, 0, 5, 5)->width, 5);
+    EXPECT_EQ(cache.getResized(path, 0, 5, 5)->pixels[4 * 5 + 4], 0xFFFFFFFFu);
+    // A different picture on disk, with a black bottom-right quadrant.
+    ASSERT_TRUE(savePictureAs(quadrantPicture(30, 10, 0xFF000000), path, 24));
+    EXPECT_EQ(cache.get(path, 0)->width, 30);
+    EXPECT_EQ(cache.getResized(path, 0, 5, 5)->pixels[4 * 5 + 4], 0xFF000000u);
 }

@@ -1,9 +1,10 @@
+#include "platform/image.h"
+
 #include <fstream>
 
 #include <gtest/gtest.h>
 
 #include "display/display_fixture.h"
-#include "platform/image.h"
 
 namespace {
 
@@ -89,7 +90,9 @@ TEST(LoadPicture, BadFilesAreSkipped)
         std::ofstream(folder.path + "/cut.png", std::ios::binary) << bytes.substr(0, keep);
         auto p = loadPicture(folder.path + "/cut.png");
         // A truncated file either fails or gives a picture of the stated size; never a crash.
-        if (p) EXPECT_EQ(p->pixels.size(), static_cast<std::size_t>(p->width) * p->height);
+        if (p) {
+            EXPECT_EQ(p->pixels.size(), static_cast<std::size_t>(p->width) * p->height);
+        }
     }
 
     // A BMP under a .png name is read by its content.
@@ -107,7 +110,7 @@ TEST(LoadPicture, TinyAndHugePictures)
     EXPECT_EQ(one->width, 1);
     EXPECT_EQ(one->height, 1);
     // Wider than the limit: refused before its pixels are decoded.
-    ASSERT_TRUE(savePictureAs(quadrantPicture(kMaxPictureSide + 1, 1), folder.path + "/wide.png",
-                              24));
+    ASSERT_TRUE(
+        savePictureAs(quadrantPicture(kMaxPictureSide + 1, 1), folder.path + "/wide.png", 24));
     EXPECT_FALSE(loadPicture(folder.path + "/wide.png"));
 }

@@ -13,25 +13,25 @@ TEST(PageScroll, WorkedExamples)
     struct {
         int selected, first, page, count, expected;
     } cases[] = {
-        {9, 0, 10, 100, 0},     // inside: nothing moves
-        {10, 0, 10, 100, 10},   // one past the page: the selection lands on the first line
-        {9, 10, 10, 100, 0},    // and back
-        {24, 0, 10, 25, 15},    // 10, then 20 clamped to 15: the last page ends at the last game
-        {3, 90, 10, 100, 0},    // a jump back pages down to 0
+        {9, 0, 10, 100, 0},    // inside: nothing moves
+        {10, 0, 10, 100, 10},  // one past the page: the selection lands on the first line
+        {9, 10, 10, 100, 0},   // and back
+        {24, 0, 10, 25, 15},   // 10, then 20 clamped to 15: the last page ends at the last game
+        {3, 90, 10, 100, 0},   // a jump back pages down to 0
         {3, 95, 10, 100, 0},
         {99, 0, 10, 100, 90},
-        {4, 0, 10, 5, 0},       // fewer games than lines
-        {7, 0, 6, 20, 6},       // image browser pages of 3 x 2
-        {19, 6, 6, 20, 14},     // 12, 18 clamped to 14
+        {4, 0, 10, 5, 0},    // fewer games than lines
+        {7, 0, 6, 20, 6},    // image browser pages of 3 x 2
+        {19, 6, 6, 20, 14},  // 12, 18 clamped to 14
         {0, 0, 1, 1, 0},
         // Degenerate input ends at once and stays inside the list.
-        {5, 3, 0, 10, 3},       // a view smaller than one line or cell
+        {5, 3, 0, 10, 3},  // a view smaller than one line or cell
         {5, 30, 0, 10, 9},
         {5, 3, -4, 10, 3},
-        {0, 0, 10, 0, 0},       // empty catalogue
-        {50, 0, 10, 20, 10},    // selection beyond the list is treated as the last entry
+        {0, 0, 10, 0, 0},     // empty catalogue
+        {50, 0, 10, 20, 10},  // selection beyond the list is treated as the last entry
         {-3, 7, 10, 20, 0},
-        {0, -25, 10, 5, 0},     // a negative first index never survives
+        {0, -25, 10, 5, 0},  // a negative first index never survives
         {2000000000, 0, 1, 2100000000, 2000000000},
     };
     for (auto& c : cases)
@@ -71,9 +71,9 @@ TEST(ListViewLayout, HighlightBandAndTextOrigins)
     const int L = 28;
     struct {
         int orientation;
-        Rect band;       // of line 2
-        Point origin0;   // text of line 0
-        Point origin3;   // text of line 3
+        Rect band;      // of line 2
+        Point origin0;  // text of line 0
+        Point origin3;  // text of line 3
     } cases[] = {
         {0, {0, 30 + 56, 1024, 30 + 84}, {6, 30}, {6, 30 + 84}},
         {180, {0, 740 - 84, 1024, 740 - 56}, {1018, 740}, {1018, 740 - 84}},
@@ -111,14 +111,26 @@ TEST(ImageBrowserLayout, GeometryBoxesCaptionsAndFrame)
         Point caption;
         Point first, opposite;  // frame of page entry k = cols + 2 (row 1, column 2)
     } cases[] = {
-        {0, {20 + 408, 20 + 277, 20 + 408 + 184, 20 + 277 + 244}, {428, 541},
-         {408 + 10, 277 + 10}, {408 + 10 + 204, 277 + 10 + 277}},
-        {180, {1024 - 408 - 20 - 184, 740 - 277 - 20 - 244, 1024 - 408 - 20, 740 - 277 - 20},
-         {1024 - 428, 740 - 541}, {1024 - 418, 740 - 287}, {1024 - 622, 740 - 564}},
-        {90, {1024 - 277 - 20 - 244, 20 + 408, 1024 - 277 - 20, 20 + 408 + 184},
-         {1024 - 541, 428}, {1024 - 287, 418}, {1024 - 564, 622}},
-        {-90, {20 + 277, 740 - 408 - 20 - 184, 20 + 277 + 244, 740 - 408 - 20},
-         {541, 740 - 428}, {287, 740 - 418}, {564, 740 - 622}},
+        {0,
+         {20 + 408, 20 + 277, 20 + 408 + 184, 20 + 277 + 244},
+         {428, 541},
+         {408 + 10, 277 + 10},
+         {408 + 10 + 204, 277 + 10 + 277}},
+        {180,
+         {1024 - 408 - 20 - 184, 740 - 277 - 20 - 244, 1024 - 408 - 20, 740 - 277 - 20},
+         {1024 - 428, 740 - 541},
+         {1024 - 418, 740 - 287},
+         {1024 - 622, 740 - 564}},
+        {90,
+         {1024 - 277 - 20 - 244, 20 + 408, 1024 - 277 - 20, 20 + 408 + 184},
+         {1024 - 541, 428},
+         {1024 - 287, 418},
+         {1024 - 564, 622}},
+        {-90,
+         {20 + 277, 740 - 408 - 20 - 184, 20 + 277 + 244, 740 - 408 - 20},
+         {541, 740 - 428},
+         {287, 740 - 418},
+         {564, 740 - 622}},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.orientation);
@@ -139,16 +151,24 @@ TEST(StatusBarLayout, BarsTextOriginsAndViewRectangle)
         BarLayout game, music;
         Rect view;  // with both bars T thick
     } cases[] = {
-        {0, {{0, H - T, W, H}, {6, H - T}, {W - cw - 6, H - T}},
-         {{0, 0, W, T}, {6, 0}, {W - cw - 6, 0}}, {0, T, W, H - T}},
-        {180, {{0, 0, W, T}, {W - 6, T}, {cw + 6, T}},
-         {{0, H - T, W, H}, {W - 6, H}, {cw + 6, H}}, {0, T, W, H - T}},
+        {0,
+         {{0, H - T, W, H}, {6, H - T}, {W - cw - 6, H - T}},
+         {{0, 0, W, T}, {6, 0}, {W - cw - 6, 0}},
+         {0, T, W, H - T}},
+        {180,
+         {{0, 0, W, T}, {W - 6, T}, {cw + 6, T}},
+         {{0, H - T, W, H}, {W - 6, H}, {cw + 6, H}},
+         {0, T, W, H - T}},
         // Turned right: the game bar is the strip along the left screen edge, its text running
         // down from 6 pixels below the top.
-        {90, {{0, 0, T, H}, {T, 6}, {T, H - cw - 6}}, {{W - T, 0, W, H}, {W, 6}, {W, H - cw - 6}},
+        {90,
+         {{0, 0, T, H}, {T, 6}, {T, H - cw - 6}},
+         {{W - T, 0, W, H}, {W, 6}, {W, H - cw - 6}},
          {T, 0, W - T, H}},
-        {-90, {{W - T, 0, W, H}, {W - T, H - 6}, {W - T, cw + 6}},
-         {{0, 0, T, H}, {0, H - 6}, {0, cw + 6}}, {T, 0, W - T, H}},
+        {-90,
+         {{W - T, 0, W, H}, {W - T, H - 6}, {W - T, cw + 6}},
+         {{0, 0, T, H}, {0, H - 6}, {0, cw + 6}},
+         {T, 0, W - T, H}},
     };
     auto same = [](const BarLayout& a, const BarLayout& b) {
         return a.bar == b.bar && a.mainOrigin == b.mainOrigin && a.rightOrigin == b.rightOrigin;
@@ -174,19 +194,23 @@ TEST(StatusTexts, GameBar)
     game.video->screen = "vector";
     game.video->orientation = 0;
     auto texts = gameStatusTexts(game, 0, 1);
-    EXPECT_EQ(texts.main, "Screen: Vector  Orientation: Horizontal  \xC2\xA9" "1981, Unknown");
+    EXPECT_EQ(texts.main,
+              "Screen: Vector  Orientation: Horizontal  \xC2\xA9"
+              "1981, Unknown");
     EXPECT_EQ(texts.right, "  1/1");
     game.video->screen = "Raster";  // only the exact lower-case value counts as raster
     game.video->orientation = 1;
     game.manufacturer = "Nintendo";
     EXPECT_EQ(gameStatusTexts(game, 41, 120).main,
-              "Screen: Vector  Orientation: Vertical  \xC2\xA9" "1981, Nintendo");
+              "Screen: Vector  Orientation: Vertical  \xC2\xA9"
+              "1981, Nintendo");
     EXPECT_EQ(gameStatusTexts(game, 41, 120).right, "  42/120");
     game.video->screen = "raster";
     EXPECT_EQ(gameStatusTexts(game, 0, 1).main.substr(0, 14), "Screen: Raster");
     game.video.reset();
     EXPECT_EQ(gameStatusTexts(game, 0, 1).main,
-              "Screen: Unknown  Orientation: Unknown  \xC2\xA9" "1981, Nintendo");
+              "Screen: Unknown  Orientation: Unknown  \xC2\xA9"
+              "1981, Nintendo");
     // A very long manufacturer is cut to 255 bytes, at a character boundary.
     std::string maker;
     for (int i = 0; i < 200; ++i) maker += "\xC3\xA9";

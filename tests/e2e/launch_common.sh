@@ -158,7 +158,9 @@ game_runs() {
 # Waits until the stand-in has recorded `$1` game runs.
 wait_for_runs() {
     for _ in $(seq 100); do
-        [ "$(game_runs)" -ge "$1" ] && { sleep 0.8; return 0; }
+        # The game has started; give the launcher time to take its window back and to pass the
+        # pause after a game, during which presses are discarded on purpose.
+        [ "$(game_runs)" -ge "$1" ] && { sleep 1.5; return 0; }
         sleep 0.1
     done
     fail "expected $1 game runs, saw $(game_runs)"

@@ -8,7 +8,10 @@ bin=$1
 src=$2
 source "$src/tests/e2e/launch_common.sh"
 
-command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "SKIP: no Xvfb/xdotool"; exit 0; }
+if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
+    echo "SKIP: no Xvfb/xdotool"
+    exit 0
+fi
 start_x
 write_demo
 emu_dir=$(cd "$work/emu" && pwd -P)
@@ -41,7 +44,9 @@ press 1
 wait_for_runs 3
 [ "$(game_run 3)" = "cwd=$emu_dir
 arg=alpha" ] || fail "third launch ran: $(game_run 3)"
+press Down          # Beta Game is selected when the launcher quits
 quit_launcher
+grep -qx "SelectedGame=beta" "$ini" || fail "the saved selection is not beta: $(grep SelectedGame "$ini")"
 
 # 2. An emulator that exits with an error code, then one killed by a signal: the launcher shows
 # its error for three seconds and runs on.
@@ -50,12 +55,12 @@ emulator_ends STAND_IN_MAME_EXIT=3
 start_launcher
 press 1
 wait_for_runs 1
-sleep 4
+sleep 5
 expect_alive "after an emulator that exited with code 3"
 emulator_ends STAND_IN_MAME_SIGNAL=SEGV
 press 1
 wait_for_runs 2
-sleep 4
+sleep 5
 expect_alive "after an emulator killed by SIGSEGV"
 emulator_ends ""
 press 1
@@ -68,11 +73,16 @@ quit_launcher
 sed -i "s|^Mame.exe=.*|Mame.exe=$work/emu/missing|" "$ini"
 start_launcher
 press 1
+err=$work/launcher$launch_count.err
+for _ in $(seq 100); do
+    grep -q "Failed to execute \[$work/emu/missing alpha\]!" "$err" && break
+    sleep 0.1
+done
+grep -q "Failed to execute \[$work/emu/missing alpha\]!" "$err" ||
+    fail "no message about the missing emulator"
 sleep 1
 expect_alive "after a launch of a missing emulator"
-grep -q "Failed to execute \[$work/emu/missing alpha\]!" "$work/launcher$launch_count.err" ||
-    fail "no message about the missing emulator"
-grep -q "does not exist" "$work/launcher$launch_count.err" || fail "the message gives no reason"
+grep -q "does not exist" "$err" || fail "the message gives no reason"
 [ "$(game_runs)" -eq 0 ] || fail "something ran"
 quit_launcher
 

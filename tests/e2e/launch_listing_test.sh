@@ -19,7 +19,11 @@ unset DISPLAY
 check() {
     local what=$1 out=$2 rc=$3
     [ "$rc" -eq 0 ] || { echo "FAIL: $what: exit code $rc" >&2; exit 1; }
-    [ "$out" = "$expected" ] || { echo "FAIL: $what printed:" >&2; printf '%s\n' "$out" >&2; exit 1; }
+    if [ "$out" != "$expected" ]; then
+        echo "FAIL: $what printed:" >&2
+        printf '%s\n' "$out" >&2
+        exit 1
+    fi
 }
 
 rc=0; out=$(timeout 20 "$bin" --listjoysticks </dev/null) || rc=$?
@@ -44,5 +48,8 @@ exec 3>&-
 rc=0; wait "$pid" || rc=$?
 check "Enter after a wait" "$(cat "$work/out")" "$rc"
 
-[ ! -e "$work/launcher.ini" ] || { echo "FAIL: the listing mode wrote a settings file" >&2; exit 1; }
+if [ -e "$work/launcher.ini" ]; then
+    echo "FAIL: the listing mode wrote a settings file" >&2
+    exit 1
+fi
 echo "PASS"

@@ -1,8 +1,8 @@
 #include "input/input_actions.h"
 
-#include <gtest/gtest.h>
-
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "input/fake_controller_port.h"
 

@@ -1,9 +1,9 @@
 #include "input/joystick.h"
 
-#include <gtest/gtest.h>
-
 #include <limits>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "input/fake_controller_port.h"
 
@@ -35,7 +35,7 @@ TEST(JoystickMasks, NamedControllerTable)
         bool active;
     };
     const Case cases[] = {
-        {axes(500, 0, 0), kJoystickRight, false},   // exactly half deflection is not enough
+        {axes(500, 0, 0), kJoystickRight, false},  // exactly half deflection is not enough
         {axes(501, 0, 0), kJoystickRight, true},
         {axes(-500, 0, 0), kJoystickLeft, false},
         {axes(-501, 0, 0), kJoystickLeft, true},
@@ -82,7 +82,7 @@ TEST(JoystickMasks, SystemJoystickTable)
     const Case cases[] = {
         {52428, 32768, 0, kJoystickRight, true},  // 0.8 x 65535 = 52428.0
         {52427, 32768, 0, kJoystickRight, false},
-        {13107, 32768, 0, kJoystickLeft, true},   // 0.2 x 65535 = 13107.0
+        {13107, 32768, 0, kJoystickLeft, true},  // 0.2 x 65535 = 13107.0
         {13108, 32768, 0, kJoystickLeft, false},
         {32768, 65535, 0, kJoystickDown, true},
         {32768, 0, 0, kJoystickUp, true},

@@ -1,8 +1,8 @@
 #include "input/keyboard_state.h"
 
-#include <gtest/gtest.h>
-
 #include <limits>
+
+#include <gtest/gtest.h>
 
 #include "platform/screen.h"
 

@@ -1,8 +1,8 @@
 #include "platform/sdl_controller.h"
 
-#include <gtest/gtest.h>
-
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "input/joystick.h"
 #include "input/listing_mode.h"
@@ -142,11 +142,15 @@ TEST_F(SdlControllerTest, ListingPrintsTheFirstUsableController)
     const Case cases[] = {
         {{}, head + prompt},
         {{{"Arcade Panel", {2, 12}}},
-         head + "Found joystick:\n  Name: Arcade Panel\n  Number of axes: 2\n"
-                "  Number of buttons: 12\n" + prompt},
+         head +
+             "Found joystick:\n  Name: Arcade Panel\n  Number of axes: 2\n"
+             "  Number of buttons: 12\n" +
+             prompt},
         {{{"First Pad", {3, 24}}, {"Second Pad", {2, 4}}},
-         head + "Found joystick:\n  Name: First Pad\n  Number of axes: 3\n"
-                "  Number of buttons: 24\n" + prompt},
+         head +
+             "Found joystick:\n  Name: First Pad\n  Number of axes: 3\n"
+             "  Number of buttons: 24\n" +
+             prompt},
     };
     for (const Case& c : cases) {
         std::vector<int> ids;

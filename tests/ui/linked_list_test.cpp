@@ -1,9 +1,9 @@
+#include "ui/linked_list.h"
+
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-
-#include "ui/linked_list.h"
 
 namespace {
 
@@ -29,8 +29,12 @@ void expectLinksConsistent(LinkedList<T>& list)
 {
     ASSERT_TRUE(list.head() == nullptr || list.head()->prev == nullptr);
     for (ListNode<T>* n = list.head(); n; n = n->next) {
-        if (n->next) EXPECT_EQ(n->next->prev, n);
-        if (n->prev) EXPECT_EQ(n->prev->next, n);
+        if (n->next) {
+            EXPECT_EQ(n->next->prev, n);
+        }
+        if (n->prev) {
+            EXPECT_EQ(n->prev->next, n);
+        }
     }
 }
 

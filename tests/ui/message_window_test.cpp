@@ -1,8 +1,9 @@
+#include "ui/message_window.h"
+
 #include <gtest/gtest.h>
 
 #include "display/font_cache.h"
 #include "display/text_metrics.h"
-#include "ui/message_window.h"
 
 TEST(MessageWindowLayout, RectanglesAndTextPoints)
 {
@@ -52,8 +53,8 @@ TEST(MessageWindow, ShowMoveAndClose)
     ASSERT_TRUE(window.isShown());
     const LayerId layer = window.layer();
     const Font& font = fonts.selectFont("Liberation Sans", 18, 0, 0);
-    const Rect expected = messageWindowRect(0, 1024, 768, font.textWidth("Building Game List..."),
-                                            font.lineHeight());
+    const Rect expected =
+        messageWindowRect(0, 1024, 768, font.textWidth("Building Game List..."), font.lineHeight());
     EXPECT_EQ(screen.layerRect(layer), expected);
     EXPECT_EQ(screen.presentCount, 1);  // painted at once
     // On the screen: the window's background in the middle of the frame, with ink in it.
