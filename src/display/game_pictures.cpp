@@ -114,13 +114,48 @@ Picture resizePicture(const Picture& picture, int width, int height)
     if (width <= 0 || height <= 0 || W <= 0 || H <= 0 ||
         picture.pixels.size() < static_cast<std::size_t>(W) * H)
         return out;
-    // Along the rows first (W -> width, H rows), then whole rows at a time (H -> height), so
-    // both passes walk memory in order.
+    // Down the columns first (H -> height), a whole row of bytes at a time so that the compiler
+    // can vectorise the heavy pass, then along the rows (W -> width) on the fewer rows left.
+    const std::size_t rowBytes = static_cast<std::size_t>(W) * 4;
+    std::vector<uint32_t> columns(static_cast<std::size_t>(W) * height);
+    auto* columnBytes = reinterpret_cast<uint8_t*>(columns.data());
+    const auto* sourceBytes = reinterpret_cast<const uint8_t*>(picture.pixels.data());
+    const std::vector<Tap> down = makeTaps(H, height);
+    std::vector<uint32_t> sums(rowBytes);
+    for (int y = 0; y < height; ++y) {
+        const Tap& t = down[static_cast<std::size_t>(y)];
+        uint8_t* target = columnBytes + static_cast<std::size_t>(y) * rowBytes;
+        const uint8_t* p = sourceBytes + static_cast<std::size_t>(t.a) * rowBytes;
+        if (height > H) {
+            const uint8_t* q = sourceBytes + static_cast<std::size_t>(t.b) * rowBytes;
+            const uint32_t w1 = t.weight, w0 = 256 - w1;
+            for (std::size_t j = 0; j < rowBytes; ++j)
+                target[j] = static_cast<uint8_t>((p[j] * w0 + q[j] * w1 + 128) >> 8);
+            continue;
+        }
+        const uint32_t count = static_cast<uint32_t>(t.b - t.a);
+        if (count == 1) {
+            std::copy(p, p + rowBytes, target);
+            continue;
+        }
+        std::fill(sums.begin(), sums.end(), 0u);
+        for (int k = t.a; k < t.b; ++k) {
+            const uint8_t* row = sourceBytes + static_cast<std::size_t>(k) * rowBytes;
+            for (std::size_t j = 0; j < rowBytes; ++j) sums[j] += row[j];
+        }
+        // Division by a multiply: the rounded average, or one step above it at worst.
+        const uint32_t half = count / 2, inverse = (65536 + count - 1) / count;
+        for (std::size_t j = 0; j < rowBytes; ++j)
+            target[j] =
+                static_cast<uint8_t>(std::min<uint32_t>(255, ((sums[j] + half) * inverse) >> 16));
+    }
     const std::vector<Tap> across = makeTaps(W, width);
-    std::vector<uint32_t> rows(static_cast<std::size_t>(width) * H);
-    for (int y = 0; y < H; ++y) {
-        const uint32_t* in = picture.pixels.data() + static_cast<std::size_t>(y) * W;
-        uint32_t* row = rows.data() + static_cast<std::size_t>(y) * width;
+    out.width = width;
+    out.height = height;
+    out.pixels.resize(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        const uint32_t* in = columns.data() + static_cast<std::size_t>(y) * W;
+        uint32_t* row = out.pixels.data() + static_cast<std::size_t>(y) * width;
         for (int x = 0; x < width; ++x) {
             const Tap& t = across[static_cast<std::size_t>(x)];
             if (width > W) {
@@ -131,30 +166,6 @@ Picture resizePicture(const Picture& picture, int width, int height)
                 row[x] = average(sum, static_cast<uint32_t>(t.b - t.a));
             }
         }
-    }
-    const std::vector<Tap> down = makeTaps(H, height);
-    out.width = width;
-    out.height = height;
-    out.pixels.resize(static_cast<std::size_t>(width) * height);
-    std::vector<uint32_t> sums(static_cast<std::size_t>(width) * 4);
-    for (int y = 0; y < height; ++y) {
-        const Tap& t = down[static_cast<std::size_t>(y)];
-        uint32_t* target = out.pixels.data() + static_cast<std::size_t>(y) * width;
-        if (height > H) {
-            const uint32_t* p = rows.data() + static_cast<std::size_t>(t.a) * width;
-            const uint32_t* q = rows.data() + static_cast<std::size_t>(t.b) * width;
-            for (int x = 0; x < width; ++x) target[x] = blend(p[x], q[x], t.weight);
-            continue;
-        }
-        std::fill(sums.begin(), sums.end(), 0u);
-        for (int k = t.a; k < t.b; ++k) {
-            const uint32_t* source = rows.data() + static_cast<std::size_t>(k) * width;
-            for (int x = 0; x < width; ++x)
-                accumulate(&sums[static_cast<std::size_t>(x) * 4], source[x]);
-        }
-        const uint32_t count = static_cast<uint32_t>(t.b - t.a);
-        for (int x = 0; x < width; ++x)
-            target[x] = average(&sums[static_cast<std::size_t>(x) * 4], count);
     }
     return out;
 }

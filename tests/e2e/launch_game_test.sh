@@ -75,10 +75,10 @@ start_launcher
 press 1
 err=$work/launcher$launch_count.err
 for _ in $(seq 100); do
-    grep -q "Failed to execute \[$work/emu/missing alpha\]!" "$err" && break
+    grep -q "Failed to execute \[$work/emu/missing beta -skip_gameinfo -window\]!" "$err" && break
     sleep 0.1
 done
-grep -q "Failed to execute \[$work/emu/missing alpha\]!" "$err" ||
+grep -q "Failed to execute \[$work/emu/missing beta -skip_gameinfo -window\]!" "$err" ||
     fail "no message about the missing emulator"
 sleep 1
 expect_alive "after a launch of a missing emulator"
