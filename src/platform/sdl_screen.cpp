@@ -223,6 +223,9 @@ bool SdlScreen::init(const std::string& title, std::string* error)
 void SdlScreen::show()
 {
     SDL_ShowWindow(window_.get());
+    // Full screen over any desktop panels; without a window manager the window keeps the
+    // desktop size it was created with.
+    SDL_SetWindowFullscreen(window_.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
     SDL_SetWindowPosition(window_.get(), 0, 0);
     SDL_RaiseWindow(window_.get());
     shown_ = true;
@@ -349,6 +352,8 @@ std::optional<ScreenEvent> SdlScreen::pollEvent()
 void SdlScreen::suspendForChild()
 {
     SDL_SetWindowGrab(window_.get(), SDL_FALSE);
+    // Leaving full screen gives the display mode back to the emulator.
+    SDL_SetWindowFullscreen(window_.get(), 0);
     SDL_MinimizeWindow(window_.get());
     SDL_HideWindow(window_.get());
     focused_ = false;
@@ -358,6 +363,7 @@ void SdlScreen::resumeAfterChild()
 {
     SDL_ShowWindow(window_.get());
     SDL_RestoreWindow(window_.get());
+    if (shown_) SDL_SetWindowFullscreen(window_.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
     SDL_SetWindowPosition(window_.get(), 0, 0);
     SDL_RaiseWindow(window_.get());
     SDL_SetWindowInputFocus(window_.get());

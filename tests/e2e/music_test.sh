@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# The jukebox for real, read off the screen: music plays at start-up and the music bar's time
+# advances; "x" stops it, "z" plays, "c" and "v" go to the next and the previous song; a
+# launched game pauses the music and it resumes after. The music bar is read back with OCR from
+# the X server's screen.
+#
+# Usage: music_test.sh <quorvane-binary> <source-dir> <build-dir>
+bin=$1
+src=$2
+source "$src/tests/e2e/launch_common.sh"
+
+for tool in Xvfb xdotool sox tesseract import; do
+    command -v "$tool" >/dev/null || { echo "SKIP: no $tool"; exit 0; }
+done
+start_x
+write_demo
+
+mkdir -p "$work/music"
+sox -n -r 22050 -c 1 "$work/music/tune-a.ogg" synth 40 sine 440 vol 0.1
+sox -n -r 22050 -c 1 "$work/music/tune-b.ogg" synth 40 sine 660 vol 0.1
+printf '%s\n' "$work/music/tune-a.ogg" "$work/music/tune-b.ogg" > "$work/playlist.txt"
+sed -i "s|^MusicPlayAtStartup=0|MusicPlayAtStartup=1\nPlaylistFilename=$work/playlist.txt\nStatusBarFontSize=20|" "$ini"
+# Each game runs four seconds.
+echo 'case "${1:-}" in -*) ;; *) sleep 4 ;; esac' > "$work/emu.env"
+
+# The text of the music bar (the top strip of the screen in the normal orientation).
+music_bar() {
+    import -display "$DISPLAY" -window root "$work/screen.png"
+    convert "$work/screen.png" -crop 1024x30+0+0 +repage -scale 300% "$work/bar.png"
+    tesseract "$work/bar.png" - --psm 7 2>/dev/null | tr -d '\f' | head -n 1
+}
+
+# Seconds played, from the bar's "mm:ss/mm:ss".
+played_seconds() {
+    local bar
+    bar=$(music_bar)
+    [[ $bar =~ ([0-9][0-9]):([0-9][0-9])/ ]] || fail "no playing time in the music bar: '$bar'"
+    echo $((10#${BASH_REMATCH[1]} * 60 + 10#${BASH_REMATCH[2]}))
+}
+
+expect_bar() {
+    local bar
+    for _ in 1 2 3 4 5; do
+        bar=$(music_bar)
+        [[ $bar == *"$1"* ]] && return 0
+        sleep 0.5
+    done
+    fail "expected the music bar to show '$1', it shows '$bar'"
+}
+
+start_launcher
+expect_bar 'Playing "tune-a" by "Unknown"'
+t0=$(played_seconds)
+sleep 3
+t1=$(played_seconds)
+[ "$t1" -ge $((t0 + 2)) ] || fail "the playing time did not advance: $t0 then $t1"
+
+press x
+expect_bar "Music Stopped"
+press z
+expect_bar 'Playing "tune-a"'
+press c
+expect_bar 'Playing "tune-b"'
+press v
+expect_bar 'Playing "tune-a"'
+
+# A game pauses the music: after a four-second game the time has moved on by far less.
+sleep 1
+before=$(played_seconds)
+press 1
+wait_for_runs 1
+after=$(played_seconds)
+[ "$after" -le $((before + 3)) ] || fail "the music played on during the game: $before then $after"
+sleep 2
+later=$(played_seconds)
+[ "$later" -gt "$after" ] || fail "the music did not resume after the game: $after then $later"
+
+quit_launcher
+echo PASS
