@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include <libxml/xmlwriter.h>
@@ -11,8 +12,6 @@
 #include "platform/files.h"
 
 namespace {
-
-using xml_stream::StreamReader;
 
 struct BufferDeleter {
     void operator()(xmlBuffer* buffer) const { xmlBufferFree(buffer); }
@@ -165,72 +164,95 @@ bool writeGameCache(const GameTable& table, const std::string& path)
     return true;
 }
 
+namespace {
+
+// Reads the cache's records as the parser meets them; unknown elements and attributes are
+// skipped, so a hand-edited file keeps whatever it still holds.
+class CacheHandler : public xml_stream::SaxHandler {
+public:
+    bool startElement(int depth, std::string_view name,
+                      const xml_stream::Attributes& attributes) override
+    {
+        if (depth == 1) {
+            record_ = nullptr;
+            if (name != "game") return false;
+            games.push_back(std::make_unique<GameRecord>());
+            record_ = games.back().get();
+            readGame(attributes, *record_);
+        } else if (depth == 2 && record_ != nullptr && name == "input") {
+            record_->input = std::make_unique<InputInfo>();
+            readInput(attributes, *record_->input);
+        } else if (depth == 2 && record_ != nullptr && name == "video") {
+            record_->video = std::make_unique<VideoInfo>();
+            readVideo(attributes, *record_->video);
+        }
+        return false;
+    }
+    void endElement(int) override {}
+    void text(std::string_view) override {}
+
+    std::vector<std::unique_ptr<GameRecord>> games;
+
+private:
+    static void readGame(const xml_stream::Attributes& attributes, GameRecord& record)
+    {
+        attributes.forEach([&](std::string_view key, std::string_view value) {
+            if (key == "romname") {
+                record.romname = value;
+            } else if (key == "description") {
+                record.description = value;
+            } else if (key == "manufacturer") {
+                record.manufacturer = std::string(value);
+            } else if (key == "cloneof") {
+                record.cloneof = std::string(value);
+            } else if (key == "romof") {
+                record.romof = std::string(value);
+            } else if (key == "year") {
+                record.year = xml_stream::decimal(value);
+            }
+        });
+    }
+    static void readInput(const xml_stream::Attributes& attributes, InputInfo& input)
+    {
+        attributes.forEach([&](std::string_view key, std::string_view value) {
+            const int n = xml_stream::decimal(value);
+            if (key == "players") input.players = static_cast<int16_t>(n);
+            if (key == "buttons") input.buttons = static_cast<int16_t>(n);
+            if (key == "coins") input.coins = static_cast<int16_t>(n);
+            if (key == "control") input.control = static_cast<uint16_t>(n);
+        });
+    }
+    static void readVideo(const xml_stream::Attributes& attributes, VideoInfo& video)
+    {
+        attributes.forEach([&](std::string_view key, std::string_view value) {
+            if (key == "screen") {
+                video.screen = value;
+                return;
+            }
+            const int n = xml_stream::decimal(value);
+            if (key == "orientation") video.orientation = static_cast<uint16_t>(n);
+            if (key == "xres") video.width = static_cast<int16_t>(n);
+            if (key == "yres") video.height = static_cast<int16_t>(n);
+        });
+    }
+
+    GameRecord* record_ = nullptr;
+};
+
+}  // namespace
+
 int readGameCache(const std::string& path, GameTable& table)
 {
-    StreamReader reader(path);
-    std::vector<std::unique_ptr<GameRecord>> games;
-    int rc = -1;
-    if (reader.ok()) {
-        GameRecord* record = nullptr;
-        while ((rc = reader.read()) == 1) {
-            if (reader.nodeType() != XML_READER_TYPE_ELEMENT) continue;
-            const int depth = reader.depth();
-            const char* name = reader.localName();
-            if (depth == 1) {
-                record = nullptr;
-                if (std::strcmp(name, "game") != 0) continue;
-                games.push_back(std::make_unique<GameRecord>());
-                record = games.back().get();
-                reader.forEachAttribute([&](const char* key, const char* value) {
-                    if (std::strcmp(key, "romname") == 0) {
-                        record->romname = value;
-                    } else if (std::strcmp(key, "description") == 0) {
-                        record->description = value;
-                    } else if (std::strcmp(key, "manufacturer") == 0) {
-                        record->manufacturer = value;
-                    } else if (std::strcmp(key, "cloneof") == 0) {
-                        record->cloneof = value;
-                    } else if (std::strcmp(key, "romof") == 0) {
-                        record->romof = value;
-                    } else if (std::strcmp(key, "year") == 0) {
-                        record->year = xml_stream::decimal(value);
-                    }
-                });
-            } else if (depth == 2 && record != nullptr && std::strcmp(name, "input") == 0) {
-                record->input = std::make_unique<InputInfo>();
-                InputInfo& input = *record->input;
-                reader.forEachAttribute([&](const char* key, const char* value) {
-                    const int n = xml_stream::decimal(value);
-                    if (std::strcmp(key, "players") == 0) input.players = static_cast<int16_t>(n);
-                    if (std::strcmp(key, "buttons") == 0) input.buttons = static_cast<int16_t>(n);
-                    if (std::strcmp(key, "coins") == 0) input.coins = static_cast<int16_t>(n);
-                    if (std::strcmp(key, "control") == 0) input.control = static_cast<uint16_t>(n);
-                });
-            } else if (depth == 2 && record != nullptr && std::strcmp(name, "video") == 0) {
-                record->video = std::make_unique<VideoInfo>();
-                VideoInfo& video = *record->video;
-                reader.forEachAttribute([&](const char* key, const char* value) {
-                    if (std::strcmp(key, "screen") == 0) {
-                        video.screen = value;
-                        return;
-                    }
-                    const int n = xml_stream::decimal(value);
-                    if (std::strcmp(key, "orientation") == 0)
-                        video.orientation = static_cast<uint16_t>(n);
-                    if (std::strcmp(key, "xres") == 0) video.width = static_cast<int16_t>(n);
-                    if (std::strcmp(key, "yres") == 0) video.height = static_cast<int16_t>(n);
-                });
-            }
-        }
-    }
-    if (rc != 0) {
+    CacheHandler handler;
+    std::string error;
+    if (!xml_stream::parseFile(path, handler, &error)) {
         std::printf("error: could not parse file %s\n", path.c_str());
-        if (!reader.firstError().empty()) std::printf("  %s\n", reader.firstError().c_str());
+        if (!error.empty()) std::printf("  %s\n", error.c_str());
         std::fflush(stdout);
         return 0;
     }
     releaseCatalogue(table);
-    table.games = std::move(games);
+    table.games = std::move(handler.games);
     indexCatalogue(table);
     return 1;
 }

@@ -1,27 +1,23 @@
-// The list is read node by node with libxml2's streaming reader instead of as a document tree:
-// the emulator's full list is hundreds of megabytes. The reader sees the same nodes in the same
-// order as a walk of the tree, so a game element is the element one level below the root, its
-// fields the elements one level below it, and the text of a field is its first child node.
+// The list is read with libxml2's SAX interface instead of as a document tree: the emulator's
+// full list is hundreds of megabytes, and its tree would take gigabytes.
 #include "catalogue/listxml_import.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <string_view>
 
 #include "catalogue/game_cache.h"
 #include "catalogue/xml_stream.h"
 
 namespace {
 
-using xml_stream::StreamReader;
-
-bool equals(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+using xml_stream::Attributes;
 
 // The control attribute of the older list layout: one name per bit.
-uint16_t controlFromName(const char* name)
+uint16_t controlFromName(std::string_view name)
 {
     static const struct {
-        const char* name;
+        std::string_view name;
         uint16_t bit;
     } kNames[] = {
         {"dial", kControlDial},           {"doublejoy8way", kControlDoubleJoy8Way},
@@ -30,7 +26,7 @@ uint16_t controlFromName(const char* name)
         {"trackball", kControlTrackball},
     };
     for (const auto& entry : kNames) {
-        if (equals(name, entry.name)) return entry.bit;
+        if (name == entry.name) return entry.bit;
     }
     return 0;
 }
@@ -51,7 +47,7 @@ uint16_t controlFromChild(const std::string& type, const std::string& ways)
     if (type == "doublejoy") return kControlDoubleJoy8Way;
     if (type == "only_buttons") return kAllControls;
     // "stick", "paddle", "dial", "trackball" name their own bit, as do the older names.
-    return controlFromName(type.c_str());
+    return controlFromName(type);
 }
 
 enum class TextField { None, Description, Year, Manufacturer };
@@ -83,63 +79,62 @@ struct GameInProgress {
     }
 };
 
-void readGameAttributes(StreamReader& reader, GameInProgress& game)
+void readGameAttributes(const Attributes& attributes, GameInProgress& game)
 {
     GameRecord& record = *game.record;
-    reader.forEachAttribute([&](const char* name, const char* value) {
-        if (equals(name, "runnable")) {
-            game.runnable = !equals(value, "no");
-        } else if (equals(name, "isbios")) {
-            game.bios = equals(value, "yes");
-        } else if (equals(name, "name")) {
+    attributes.forEach([&](std::string_view name, std::string_view value) {
+        if (name == "runnable") {
+            game.runnable = value != "no";
+        } else if (name == "isbios") {
+            game.bios = value == "yes";
+        } else if (name == "name") {
             record.romname = value;
-        } else if (equals(name, "cloneof")) {
-            record.cloneof = value;
-        } else if (equals(name, "romof")) {
-            record.romof = value;
+        } else if (name == "cloneof") {
+            record.cloneof = std::string(value);
+        } else if (name == "romof") {
+            record.romof = std::string(value);
         }
     });
 }
 
-void readInput(StreamReader& reader, GameInProgress& game)
+void readInput(const Attributes& attributes, GameInProgress& game)
 {
     game.record->input = std::make_unique<InputInfo>();
     InputInfo& input = *game.record->input;
+    game.inputOpen = true;
     game.inputHasButtons = false;
     game.inputHasControl = false;
     game.sawPlayerOneControl = false;
     game.maxButtons = 0;
-    reader.forEachAttribute([&](const char* name, const char* value) {
-        if (equals(name, "players")) {
+    attributes.forEach([&](std::string_view name, std::string_view value) {
+        if (name == "players") {
             input.players = static_cast<int16_t>(xml_stream::decimal(value));
-        } else if (equals(name, "buttons")) {
+        } else if (name == "buttons") {
             input.buttons = static_cast<int16_t>(xml_stream::decimal(value));
             game.inputHasButtons = true;
-        } else if (equals(name, "coins")) {
+        } else if (name == "coins") {
             input.coins = static_cast<int16_t>(xml_stream::decimal(value));
-        } else if (equals(name, "control")) {
+        } else if (name == "control") {
             input.control = controlFromName(value);
             game.inputHasControl = true;
         }
     });
-    game.inputOpen = !reader.isEmptyElement();
-    if (!game.inputOpen) game.finishInput();
 }
 
-void readControl(StreamReader& reader, GameInProgress& game)
+void readControl(const Attributes& attributes, GameInProgress& game)
 {
-    std::string type;
-    std::string ways;
+    std::string_view type;
+    std::string_view ways;
     bool playerOne = true;  // a control without a player belongs to player 1
     int32_t buttons = 0;
-    reader.forEachAttribute([&](const char* name, const char* value) {
-        if (equals(name, "type")) {
+    attributes.forEach([&](std::string_view name, std::string_view value) {
+        if (name == "type") {
             type = value;
-        } else if (equals(name, "ways")) {
+        } else if (name == "ways") {
             ways = value;
-        } else if (equals(name, "player")) {
+        } else if (name == "player") {
             playerOne = xml_stream::decimal(value) == 1;
-        } else if (equals(name, "buttons")) {
+        } else if (name == "buttons") {
             buttons = xml_stream::decimal(value);
         }
     });
@@ -152,76 +147,131 @@ void readControl(StreamReader& reader, GameInProgress& game)
     game.maxButtons = std::max(game.maxButtons, buttons);
 }
 
-std::unique_ptr<VideoInfo> readVideo(StreamReader& reader)
+std::unique_ptr<VideoInfo> readVideo(const Attributes& attributes)
 {
     auto video = std::make_unique<VideoInfo>();
-    reader.forEachAttribute([&](const char* name, const char* value) {
-        if (equals(name, "orientation")) {
-            video->orientation = equals(value, "vertical") ? 1 : 2;
-        } else if (equals(name, "screen")) {
+    attributes.forEach([&](std::string_view name, std::string_view value) {
+        if (name == "orientation") {
+            video->orientation = value == "vertical" ? 1 : 2;
+        } else if (name == "screen") {
             video->screen = value;
-        } else if (equals(name, "width")) {
+        } else if (name == "width") {
             video->width = static_cast<int16_t>(xml_stream::decimal(value));
-        } else if (equals(name, "height")) {
+        } else if (name == "height") {
             video->height = static_cast<int16_t>(xml_stream::decimal(value));
         }
     });
     return video;
 }
 
-std::unique_ptr<VideoInfo> readDisplay(StreamReader& reader)
+std::unique_ptr<VideoInfo> readDisplay(const Attributes& attributes)
 {
     auto video = std::make_unique<VideoInfo>();
     video->orientation = 2;
-    reader.forEachAttribute([&](const char* name, const char* value) {
-        if (equals(name, "type")) {
+    attributes.forEach([&](std::string_view name, std::string_view value) {
+        if (name == "type") {
             video->screen = value;
-        } else if (equals(name, "rotate")) {
-            video->orientation = (equals(value, "90") || equals(value, "270")) ? 1 : 2;
-        } else if (equals(name, "width")) {
+        } else if (name == "rotate") {
+            video->orientation = (value == "90" || value == "270") ? 1 : 2;
+        } else if (name == "width") {
             video->width = static_cast<int16_t>(xml_stream::decimal(value));
-        } else if (equals(name, "height")) {
+        } else if (name == "height") {
             video->height = static_cast<int16_t>(xml_stream::decimal(value));
         }
     });
     return video;
 }
 
-void finishGame(GameInProgress& game, std::vector<std::unique_ptr<GameRecord>>& games,
-                ListImportCounts& counts)
-{
-    if (game.inputOpen) game.finishInput();
-    // A video element describes the screen in the older layout; display elements stand in for
-    // it only when there is none.
-    if (!game.record->video && game.lastDisplay) game.record->video = std::move(game.lastDisplay);
-    if (!game.runnable) {
-        ++counts.notRunnable;
-    } else if (game.isMachine && game.bios) {
-        ++counts.bios;
-    } else if (game.isMachine && !game.record->video) {
-        ++counts.noScreen;
-    } else {
-        ++counts.kept;
-        games.push_back(std::move(game.record));
+// Turns the parser's events into records. A game is an element one level below the root, its
+// fields the elements one level below it, and the text of a field is its first child node, as
+// a walk of the document tree would read them.
+class ListHandler : public xml_stream::SaxHandler {
+public:
+    bool startElement(int depth, std::string_view name, const Attributes& attributes) override
+    {
+        if (depth == 1) {
+            game_.reset();
+            if (name != "game" && name != "machine") return false;
+            game_ = std::make_unique<GameInProgress>();
+            game_->isMachine = name == "machine";
+            readGameAttributes(attributes, *game_);
+        } else if (game_ && depth == 2) {
+            pendingText_ = name == "description"    ? TextField::Description
+                           : name == "year"         ? TextField::Year
+                           : name == "manufacturer" ? TextField::Manufacturer
+                                                    : TextField::None;
+            if (pendingText_ != TextField::None) return true;
+            if (name == "input") {
+                readInput(attributes, *game_);
+            } else if (name == "video") {
+                game_->record->video = readVideo(attributes);
+            } else if (name == "display") {
+                game_->lastDisplay = readDisplay(attributes);
+            }
+        } else if (game_ && depth == 3 && game_->inputOpen && name == "control") {
+            readControl(attributes, *game_);
+        }
+        return false;
     }
-}
 
-void assignText(GameRecord& record, TextField field, const char* text)
-{
-    switch (field) {
-        case TextField::Description:
-            record.description = text;
-            break;
-        case TextField::Year:
-            record.year = xml_stream::decimal(text);
-            break;
-        case TextField::Manufacturer:
-            record.manufacturer = text;
-            break;
-        case TextField::None:
-            break;
+    void endElement(int depth) override
+    {
+        if (!game_) return;
+        if (depth == 1) {
+            finishGame();
+        } else if (depth == 2 && game_->inputOpen) {
+            game_->finishInput();
+        }
     }
-}
+
+    void text(std::string_view content) override
+    {
+        if (!game_) return;
+        GameRecord& record = *game_->record;
+        switch (pendingText_) {
+            case TextField::Description:
+                record.description = content;
+                break;
+            case TextField::Year:
+                record.year = xml_stream::decimal(content);
+                break;
+            case TextField::Manufacturer:
+                record.manufacturer = std::string(content);
+                break;
+            case TextField::None:
+                break;
+        }
+    }
+
+    std::vector<std::unique_ptr<GameRecord>> games;
+    ListImportCounts counts;
+
+private:
+    void finishGame()
+    {
+        GameInProgress& game = *game_;
+        if (game.inputOpen) game.finishInput();
+        // A video element describes the screen in the older layout; display elements stand in
+        // for it only when there is none.
+        if (!game.record->video && game.lastDisplay) {
+            game.record->video = std::move(game.lastDisplay);
+        }
+        if (!game.runnable) {
+            ++counts.notRunnable;
+        } else if (game.isMachine && game.bios) {
+            ++counts.bios;
+        } else if (game.isMachine && !game.record->video) {
+            ++counts.noScreen;
+        } else {
+            ++counts.kept;
+            games.push_back(std::move(game.record));
+        }
+        game_.reset();
+    }
+
+    std::unique_ptr<GameInProgress> game_;
+    TextField pendingText_ = TextField::None;
+};
 
 }  // namespace
 
@@ -229,77 +279,10 @@ std::optional<std::vector<std::unique_ptr<GameRecord>>> readListXml(const std::s
                                                                     ListImportCounts* countsOut,
                                                                     std::string* error)
 {
-    StreamReader reader(path);
-    if (!reader.ok()) {
-        if (error != nullptr) *error = "cannot open " + path;
-        return std::nullopt;
-    }
-
-    std::vector<std::unique_ptr<GameRecord>> games;
-    ListImportCounts counts;
-    std::unique_ptr<GameInProgress> game;
-    TextField pendingText = TextField::None;
-    int rc;
-    while ((rc = reader.read()) == 1) {
-        const int type = reader.nodeType();
-        const int depth = reader.depth();
-        if (pendingText != TextField::None) {
-            const TextField field = pendingText;
-            pendingText = TextField::None;
-            if (depth == 3 && xml_stream::isContentNode(type)) {
-                const char* text = reader.value();
-                if (text != nullptr) assignText(*game->record, field, text);
-                continue;
-            }
-            // No text as first child: the field stays empty; the node itself is read below.
-        }
-        if (type == XML_READER_TYPE_ELEMENT) {
-            const char* name = reader.localName();
-            if (depth == 1) {
-                game.reset();
-                if (!equals(name, "game") && !equals(name, "machine")) continue;
-                game = std::make_unique<GameInProgress>();
-                game->isMachine = equals(name, "machine");
-                readGameAttributes(reader, *game);
-                if (reader.isEmptyElement()) {
-                    finishGame(*game, games, counts);
-                    game.reset();
-                }
-            } else if (game && depth == 2) {
-                if (equals(name, "description") || equals(name, "year") ||
-                    equals(name, "manufacturer")) {
-                    if (!reader.isEmptyElement()) {
-                        pendingText = equals(name, "description") ? TextField::Description
-                                      : equals(name, "year")      ? TextField::Year
-                                                                  : TextField::Manufacturer;
-                    }
-                } else if (equals(name, "input")) {
-                    readInput(reader, *game);
-                } else if (equals(name, "video")) {
-                    game->record->video = readVideo(reader);
-                } else if (equals(name, "display")) {
-                    game->lastDisplay = readDisplay(reader);
-                }
-            } else if (game && depth == 3 && game->inputOpen && equals(name, "control")) {
-                readControl(reader, *game);
-            }
-        } else if (type == XML_READER_TYPE_END_ELEMENT && game) {
-            if (depth == 1) {
-                finishGame(*game, games, counts);
-                game.reset();
-            } else if (depth == 2 && game->inputOpen) {
-                game->finishInput();
-            }
-        }
-    }
-    if (rc != 0) {
-        if (error != nullptr) {
-            *error = reader.firstError().empty() ? "the file cannot be read" : reader.firstError();
-        }
-        return std::nullopt;
-    }
-    if (countsOut != nullptr) *countsOut = counts;
-    return games;
+    ListHandler handler;
+    if (!xml_stream::parseFile(path, handler, error)) return std::nullopt;
+    if (countsOut != nullptr) *countsOut = handler.counts;
+    return std::move(handler.games);
 }
 
 int importListXml(const std::string& path, GameTable& table, const std::string& cachePath)

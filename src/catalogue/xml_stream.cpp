@@ -1,79 +1,222 @@
 #include "catalogue/xml_stream.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include <libxml/SAX2.h>
+#include <libxml/xmlerror.h>
 
 namespace xml_stream {
 
-StreamReader::StreamReader(const std::string& path)
-    : reader_(xmlReaderForFile(path.c_str(), nullptr, 0))
-{
-    if (reader_) xmlTextReaderSetErrorHandler(reader_.get(), &StreamReader::onError, this);
-}
+namespace {
 
-void StreamReader::onError(void* self, const char* message, xmlParserSeverities severity,
-                           xmlTextReaderLocatorPtr locator)
-{
-    auto* reader = static_cast<StreamReader*>(self);
-    if (severity != XML_PARSER_SEVERITY_ERROR && severity != XML_PARSER_SEVERITY_VALIDITY_ERROR)
-        return;
-    if (!reader->firstError_.empty() || message == nullptr) return;
-    std::string text = message;
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    const int line = locator != nullptr ? xmlTextReaderLocatorLineNumber(locator) : -1;
-    if (line > 0) text = "line " + std::to_string(line) + ": " + text;
-    reader->firstError_ = text;
-}
+constexpr size_t kChunkBytes = 256 * 1024;
 
-int StreamReader::read()
-{
-    const int result = xmlTextReaderRead(reader_.get());
-    if (result == 0 && !firstError_.empty()) return -1;
-    return result;
-}
-
-const char* StreamReader::localName() const
-{
-    const xmlChar* name = xmlTextReaderConstLocalName(reader_.get());
-    return name != nullptr ? reinterpret_cast<const char*>(name) : "";
-}
-
-const char* StreamReader::value() const
-{
-    return reinterpret_cast<const char*>(xmlTextReaderConstValue(reader_.get()));
-}
-
-void StreamReader::forEachAttribute(const std::function<void(const char*, const char*)>& visit)
-{
-    xmlTextReader* r = reader_.get();
-    while (xmlTextReaderMoveToNextAttribute(r) == 1) {
-        const xmlChar* name = xmlTextReaderConstLocalName(r);
-        const xmlChar* value = xmlTextReaderConstValue(r);
-        if (name == nullptr || value == nullptr) continue;
-        visit(reinterpret_cast<const char*>(name), reinterpret_cast<const char*>(value));
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+struct ContextDeleter {
+    void operator()(xmlParserCtxt* context) const
+    {
+        // The default document handlers keep the DTD in a document of its own.
+        if (context->myDoc != nullptr) xmlFreeDoc(context->myDoc);
+        context->myDoc = nullptr;
+        xmlFreeParserCtxt(context);
     }
-    xmlTextReaderMoveToElement(r);
+};
+
+// Follows the parser's events and hands the handler the element events and, when it asked for
+// one, the text of an element's first child node. The parser may split one text node into
+// several character events; they are joined, as a tree builder joins them.
+class Driver {
+public:
+    explicit Driver(SaxHandler& handler) : handler_(handler) {}
+
+    static Driver& of(void* context)
+    {
+        return *static_cast<Driver*>(static_cast<xmlParserCtxt*>(context)->_private);
+    }
+
+    static void onStart(void* context, const xmlChar* localName, const xmlChar*, const xmlChar*,
+                        int, const xmlChar**, int attributeCount, int defaultedCount,
+                        const xmlChar** attributes)
+    {
+        Driver& d = of(context);
+        d.otherNode();
+        const Attributes given(attributes, attributeCount - defaultedCount);
+        d.wantFirstChild_ = d.handler_.startElement(
+            d.depth_, std::string_view(reinterpret_cast<const char*>(localName)), given);
+        ++d.depth_;
+    }
+
+    static void onEnd(void* context, const xmlChar*, const xmlChar*, const xmlChar*)
+    {
+        Driver& d = of(context);
+        d.otherNode();
+        --d.depth_;
+        d.handler_.endElement(d.depth_);
+    }
+
+    static void onCharacters(void* context, const xmlChar* text, int length)
+    {
+        of(context).textPiece(Collecting::Text, text, length);
+    }
+
+    static void onCdata(void* context, const xmlChar* text, int length)
+    {
+        of(context).textPiece(Collecting::Cdata, text, length);
+    }
+
+    static void onComment(void* context, const xmlChar* text) { of(context).wholeNode(text); }
+
+    static void onProcessingInstruction(void* context, const xmlChar*, const xmlChar* data)
+    {
+        of(context).wholeNode(data);
+    }
+
+    static void onReference(void* context, const xmlChar*) { of(context).otherNode(); }
+
+    static void onError(void* context, xmlError* error)
+    {
+        Driver& d = of(context);
+        if (error == nullptr || error->level < XML_ERR_ERROR || !d.firstError_.empty()) return;
+        std::string text = error->message != nullptr ? error->message : "not well formed";
+        while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+        if (error->line > 0) text = "line " + std::to_string(error->line) + ": " + text;
+        d.firstError_ = text;
+    }
+
+    void finish() { otherNode(); }
+    const std::string& firstError() const { return firstError_; }
+
+private:
+    enum class Collecting { None, Text, Cdata };
+
+    void textPiece(Collecting kind, const xmlChar* text, int length)
+    {
+        if (collecting_ != kind) {
+            otherNode();
+            if (!wantFirstChild_) return;
+            wantFirstChild_ = false;
+            collecting_ = kind;
+            buffer_.clear();
+        }
+        buffer_.append(reinterpret_cast<const char*>(text), static_cast<size_t>(length));
+    }
+
+    void wholeNode(const xmlChar* text)
+    {
+        otherNode();
+        if (!wantFirstChild_) return;
+        wantFirstChild_ = false;
+        handler_.text(text != nullptr ? reinterpret_cast<const char*>(text) : "");
+    }
+
+    // Any node ends the text being joined; a first child that is not text gives no text.
+    void otherNode()
+    {
+        if (collecting_ != Collecting::None) {
+            collecting_ = Collecting::None;
+            handler_.text(buffer_);
+        }
+        wantFirstChild_ = false;
+    }
+
+    SaxHandler& handler_;
+    int depth_ = 0;
+    bool wantFirstChild_ = false;
+    Collecting collecting_ = Collecting::None;
+    std::string buffer_;
+    std::string firstError_;
+};
+
+// The default handlers keep their work on the DTD (entity declarations, which entity references
+// need); the element and text events come to the driver instead of a tree builder.
+xmlSAXHandler makeHandler()
+{
+    xmlSAXHandler sax;
+    std::memset(&sax, 0, sizeof sax);
+    xmlSAXVersion(&sax, 2);
+    sax.startElement = nullptr;
+    sax.endElement = nullptr;
+    sax.startElementNs = &Driver::onStart;
+    sax.endElementNs = &Driver::onEnd;
+    sax.characters = &Driver::onCharacters;
+    sax.ignorableWhitespace = &Driver::onCharacters;
+    sax.cdataBlock = &Driver::onCdata;
+    sax.comment = &Driver::onComment;
+    sax.processingInstruction = &Driver::onProcessingInstruction;
+    sax.reference = &Driver::onReference;
+    sax.warning = nullptr;
+    sax.error = nullptr;
+    sax.fatalError = nullptr;
+    sax.serror = &Driver::onError;
+    return sax;
 }
 
-int32_t decimal(const char* text)
+}  // namespace
+
+std::string Attributes::decodeAmpersands(std::string_view value)
 {
-    if (text == nullptr) return 0;
+    static constexpr std::string_view kAmpersand = "&#38;";
+    std::string out;
+    out.reserve(value.size());
+    for (size_t i = 0; i < value.size();) {
+        if (value.compare(i, kAmpersand.size(), kAmpersand) == 0) {
+            out.push_back('&');
+            i += kAmpersand.size();
+        } else {
+            out.push_back(value[i++]);
+        }
+    }
+    return out;
+}
+
+bool parseFile(const std::string& path, SaxHandler& handler, std::string* error)
+{
+    const auto fail = [error](const std::string& reason) {
+        if (error != nullptr) *error = reason;
+        return false;
+    };
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return fail("cannot open " + path);
+
+    std::vector<char> chunk(kChunkBytes);
+    size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
+    xmlSAXHandler sax = makeHandler();
+    std::unique_ptr<xmlParserCtxt, ContextDeleter> context(xmlCreatePushParserCtxt(
+        &sax, nullptr, chunk.data(), static_cast<int>(got), path.c_str()));
+    if (!context) return fail("cannot create the XML parser");
+    Driver driver(handler);
+    context->_private = &driver;
+
+    bool readFailed = false;
+    while (got > 0 && context->wellFormed) {
+        got = std::fread(chunk.data(), 1, chunk.size(), file.get());
+        if (got == 0) {
+            readFailed = std::ferror(file.get()) != 0;
+            break;
+        }
+        xmlParseChunk(context.get(), chunk.data(), static_cast<int>(got), 0);
+    }
+    if (context->wellFormed && !readFailed) xmlParseChunk(context.get(), nullptr, 0, 1);
+    driver.finish();
+    if (readFailed) return fail("the file cannot be read");
+    if (!context->wellFormed) {
+        return fail(driver.firstError().empty() ? "the document is not well formed"
+                                                : driver.firstError());
+    }
+    return true;
+}
+
+int32_t decimal(std::string_view text)
+{
     // atoi is strtol cut to int; strtol saturates where atoi's behaviour would be undefined.
-    return static_cast<int32_t>(std::strtol(text, nullptr, 10));
-}
-
-bool isContentNode(int nodeType)
-{
-    switch (nodeType) {
-        case XML_READER_TYPE_TEXT:
-        case XML_READER_TYPE_CDATA:
-        case XML_READER_TYPE_WHITESPACE:
-        case XML_READER_TYPE_SIGNIFICANT_WHITESPACE:
-        case XML_READER_TYPE_COMMENT:
-        case XML_READER_TYPE_PROCESSING_INSTRUCTION:
-            return true;
-        default:
-            return false;
-    }
+    const std::string terminated(text);
+    return static_cast<int32_t>(std::strtol(terminated.c_str(), nullptr, 10));
 }
 
 }  // namespace xml_stream

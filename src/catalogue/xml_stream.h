@@ -1,65 +1,72 @@
 // Helpers shared by the two XML readers of the catalogue (the emulator's list and the game
-// cache): an owned streaming reader that remembers the first parse error, attribute walking and
-// the atoi-style number reading both formats use.
+// cache): a SAX driver that feeds a file to libxml2's push parser in chunks, the attribute view
+// it hands out and the atoi-style number reading both formats use.
+//
+// SAX keeps no tree and no per-node objects: memory stays bounded by the chunk size however long
+// the document is, and the emulator's full list (hundreds of megabytes) is read in about the
+// time the parser needs to tokenise it.
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <memory>
 #include <string>
+#include <string_view>
 
-#include <libxml/xmlreader.h>
+#include <libxml/parser.h>
 
 namespace xml_stream {
 
-struct ReaderDeleter {
-    void operator()(xmlTextReader* reader) const { xmlFreeTextReader(reader); }
-};
-using ReaderPtr = std::unique_ptr<xmlTextReader, ReaderDeleter>;
-
-// A streaming reader over one file. The reader holds only the current node and its ancestors,
-// so memory stays bounded however long the document is.
-class StreamReader {
+// The attributes given in an element's start tag (not those a DTD would add by default), in
+// document order, with entity and character references resolved. Valid during the call only.
+class Attributes {
 public:
-    // Opens `path`; ok() tells whether that worked.
-    explicit StreamReader(const std::string& path);
-    StreamReader(const StreamReader&) = delete;
-    StreamReader& operator=(const StreamReader&) = delete;
+    Attributes(const xmlChar** raw, int count) : raw_(raw), count_(count) {}
 
-    bool ok() const { return reader_ != nullptr; }
-    xmlTextReader* get() const { return reader_.get(); }
-
-    // Advances to the next node: 1 on success, 0 at the end of the document, -1 on an error
-    // (the document is not well formed, or the file cannot be read).
-    int read();
-
-    // The first error the parser reported, with its line; empty when none was reported.
-    const std::string& firstError() const { return firstError_; }
-
-    const char* localName() const;
-    int depth() const { return xmlTextReaderDepth(reader_.get()); }
-    int nodeType() const { return xmlTextReaderNodeType(reader_.get()); }
-    bool isEmptyElement() const { return xmlTextReaderIsEmptyElement(reader_.get()) == 1; }
-    // The value of a text-like node (text, CDATA, white space, comment, processing instruction).
-    const char* value() const;
-
-    // Calls `visit` (name, value) for every attribute of the current element, in document order,
-    // and moves back to the element.
-    void forEachAttribute(const std::function<void(const char*, const char*)>& visit);
+    // Calls visit(name, value) for each attribute; both views end with the call.
+    template <typename Visit>
+    void forEach(Visit&& visit) const
+    {
+        for (int i = 0; i < count_; ++i) {
+            const xmlChar** a = raw_ + 5 * i;
+            const auto* begin = reinterpret_cast<const char*>(a[3]);
+            const auto* end = reinterpret_cast<const char*>(a[4]);
+            std::string_view value(begin, static_cast<size_t>(end - begin));
+            std::string decoded;
+            if (value.find('&') != std::string_view::npos) {
+                decoded = decodeAmpersands(value);
+                value = decoded;
+            }
+            visit(std::string_view(reinterpret_cast<const char*>(a[0])), value);
+        }
+    }
 
 private:
-    static void onError(void* self, const char* message, xmlParserSeverities severity,
-                        xmlTextReaderLocatorPtr locator);
+    // Without entity substitution the parser hands "&" on as "&#38;".
+    static std::string decodeAmpersands(std::string_view value);
 
-    ReaderPtr reader_;
-    std::string firstError_;
+    const xmlChar** raw_;
+    int count_;
 };
+
+// What a reader does with the elements of a document. Depth 0 is the root element.
+class SaxHandler {
+public:
+    virtual ~SaxHandler() = default;
+
+    // An element opens. Returning true asks for the text of its first child node: text()
+    // follows when that node is text, CDATA, a comment or a processing instruction (the node a
+    // tree walk would read the element's text from), and nothing when it is anything else.
+    virtual bool startElement(int depth, std::string_view name, const Attributes& attributes) = 0;
+    virtual void endElement(int depth) = 0;
+    virtual void text(std::string_view content) = 0;
+};
+
+// Parses the file at `path` with `handler`. False when the file cannot be opened or read, or is
+// not well formed (cut off, not XML, no root element); `error` then holds the first error the
+// parser reported, with its line. The handler may have seen part of the document by then.
+bool parseFile(const std::string& path, SaxHandler& handler, std::string* error);
 
 // Reads a decimal number the way the C library's atoi does: white space skipped, an optional
 // sign, digits up to the first non-digit; no digits give 0.
-int32_t decimal(const char* text);
-
-// True for the node types whose value is text that a tree walk sees as a node's content.
-bool isContentNode(int nodeType);
+int32_t decimal(std::string_view text);
 
 }  // namespace xml_stream

@@ -51,6 +51,27 @@ std::string joinCommandLine(const std::vector<std::string>& arguments)
     return line;
 }
 
+bool isHelpRequest(const std::vector<std::string>& arguments)
+{
+    for (const std::string& argument : arguments) {
+        if (argument == "--help" || argument == "-h") return true;
+    }
+    return false;
+}
+
+std::string usageText()
+{
+    return std::string(kLauncherCaption) +
+           "\n"
+           "Usage: quorvane [SETTINGS-FILE]\n"
+           "       quorvane --listjoysticks\n"
+           "\n"
+           "Starts the full-screen game launcher with the settings in SETTINGS-FILE (default\n"
+           "./launcher.ini; the arguments joined by single blanks form the path).\n"
+           "--listjoysticks prints the first usable game controller with its name, axes and\n"
+           "buttons, as the DirectInputJoystick setting wants it, and waits for Enter.\n";
+}
+
 bool isListingMode(const std::string& commandLine)
 {
     return commandLine.find("--listjoysticks") != std::string::npos;

@@ -14,6 +14,12 @@ inline constexpr int kMusicBarPeriodMs = 1000;
 // The command line as the launcher sees it: the program's arguments joined by single blanks.
 std::string joinCommandLine(const std::vector<std::string>& arguments);
 
+// True when the arguments ask for the usage text ("--help" or "-h" as an argument of its own).
+bool isHelpRequest(const std::vector<std::string>& arguments);
+
+// The usage text printed for --help.
+std::string usageText();
+
 // The console listing mode is chosen by "--listjoysticks" anywhere in the command line.
 bool isListingMode(const std::string& commandLine);
 

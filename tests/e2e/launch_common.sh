@@ -14,6 +14,10 @@ ini=$work/launcher.ini
 emu=$work/emu/mame
 launcher_pid=
 xvfb_pid=
+# A private lock folder: the single-instance guard of a launcher running elsewhere on the
+# machine must not stop the test's own.
+export XDG_RUNTIME_DIR=$work/run
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 
 cleanup() {
     if [ -n "$launcher_pid" ] && kill -0 "$launcher_pid" 2>/dev/null; then

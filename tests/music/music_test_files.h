@@ -1,22 +1,19 @@
-// Files the music tests make for themselves: a private temporary folder, text files, and short
-// wave files.
+// Files the music tests make for themselves: a private temporary folder and short wave files.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
-#include <vector>
 
 class TempDir {
 public:
     TempDir()
+        : path_(std::filesystem::temp_directory_path() /
+                ("quorvane-music-" + std::to_string(std::random_device{}())))
     {
-        std::random_device random;
-        path_ = std::filesystem::temp_directory_path() /
-                ("quorvane-music-" + std::to_string(random()) + std::to_string(random()));
         std::filesystem::create_directories(path_);
     }
     ~TempDir()
@@ -24,11 +21,8 @@ public:
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
     std::string file(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& path() const { return path_; }
+    std::string path() const { return path_.string(); }
 
 private:
     std::filesystem::path path_;
@@ -36,41 +30,31 @@ private:
 
 inline void writeBytes(const std::string& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline std::string readBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// A 16-bit mono PCM wave file holding a quiet tone of `ms` milliseconds.
-inline void writeToneWav(const std::string& path, int ms, int rate = 22050)
+// A committed audio file (a 0.3-second untagged tone).
+inline std::string fixture(const std::string& name)
 {
-    auto le = [](std::string& out, uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) {
-            out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-        }
+    return std::string(QUORVANE_SOURCE_DIR) + "/tests/fixtures/music/" + name;
+}
+
+// A 16-bit mono PCM wave file of `ms` milliseconds of silence.
+inline void writeSilentWav(const std::string& path, uint32_t ms)
+{
+    const uint32_t rate = 22050, size = rate * 2 * ms / 1000;
+    auto le = [](uint32_t value, int bytes) {
+        std::string out;
+        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+        return out;
     };
-    uint32_t frames = static_cast<uint32_t>(rate) * static_cast<uint32_t>(ms) / 1000;
-    std::string data;
-    for (uint32_t i = 0; i < frames; ++i) {
-        auto sample = static_cast<int16_t>(2000 * std::sin(2 * 3.14159265 * 440 * i / rate));
-        le(data, static_cast<uint16_t>(sample), 2);
-    }
-    std::string wav = "RIFF";
-    le(wav, 36 + static_cast<uint32_t>(data.size()), 4);
-    wav += "WAVEfmt ";
-    le(wav, 16, 4);
-    le(wav, 1, 2);  // PCM
-    le(wav, 1, 2);  // mono
-    le(wav, static_cast<uint32_t>(rate), 4);
-    le(wav, static_cast<uint32_t>(rate) * 2, 4);
-    le(wav, 2, 2);
-    le(wav, 16, 2);
-    wav += "data";
-    le(wav, static_cast<uint32_t>(data.size()), 4);
-    writeBytes(path, wav + data);
+    writeBytes(path, "RIFF" + le(36 + size, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
+                         le(rate, 4) + le(rate * 2, 4) + le(2, 2) + le(16, 2) + "data" +
+                         le(size, 4) + std::string(size, '\0'));
 }
