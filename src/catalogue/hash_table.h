@@ -29,9 +29,17 @@ public:
     void insert(const Key* key, Value* value)
     {
         if (key == nullptr || value == nullptr) return;
-        std::unique_ptr<Node>* link = &buckets_[bucketOf(*key)];
-        while (*link) link = &(*link)->next;
-        *link = std::make_unique<Node>(Node{key, value, nullptr});
+        // The tail of each chain is remembered: a weak hash makes long chains, and walking them
+        // on every insert would make building the index quadratic.
+        const uint32_t bucket = bucketOf(*key);
+        auto node = std::make_unique<Node>(Node{key, value, nullptr});
+        Node* added = node.get();
+        if (tails_[bucket] != nullptr) {
+            tails_[bucket]->next = std::move(node);
+        } else {
+            buckets_[bucket] = std::move(node);
+        }
+        tails_[bucket] = added;
         ++size_;
     }
 
@@ -72,13 +80,14 @@ private:
     };
 
     HashTable(uint32_t bucketCount, HashFn hash, EqualsFn equals)
-        : buckets_(bucketCount), hash_(hash), equals_(equals)
+        : buckets_(bucketCount), tails_(bucketCount, nullptr), hash_(hash), equals_(equals)
     {
     }
 
     uint32_t bucketOf(const Key& key) const { return hash_(key, bucketCount()) % bucketCount(); }
 
     std::vector<std::unique_ptr<Node>> buckets_;
+    std::vector<Node*> tails_;  // borrowed: the last node of each chain
     HashFn hash_;
     EqualsFn equals_;
     size_t size_ = 0;

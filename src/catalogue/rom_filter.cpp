@@ -16,7 +16,8 @@ bool passes(const GameRecord& game, const LauncherSettings& s)
     const InputInfo& input = *game.input;
     if (!s.DisplayMissingRoms) {
         if (!game.present) return false;
-        if (game.cloneof && (game.parent == nullptr || !game.parent->present)) return false;
+        // A clone whose parent is not in the catalogue has no parent ROM to miss.
+        if (game.cloneof && game.parent != nullptr && !game.parent->present) return false;
     }
     if (!s.DisplayVertical && video.orientation == 1) return false;
     if (!s.DisplayHorizontal && video.orientation == 2) return false;

@@ -15,5 +15,5 @@ void scanRomFolder(GameTable& table, const std::string& romsDir);
 
 // Rebuilds `filtered` from `games`, in `games` order, keeping the records that pass the
 // RomOptions filters of `settings`. A record without input or video details always passes.
-// A clone whose parent is not in the catalogue counts as having a missing parent.
+// A clone whose parent is not in the catalogue counts as having a present parent.
 void filterGames(GameTable& table, const LauncherSettings& settings);

@@ -98,9 +98,9 @@ private:
     void textPiece(Collecting kind, const xmlChar* text, int length)
     {
         if (collecting_ != kind) {
+            const bool wanted = wantFirstChild_;
             otherNode();
-            if (!wantFirstChild_) return;
-            wantFirstChild_ = false;
+            if (!wanted) return;
             collecting_ = kind;
             buffer_.clear();
         }
@@ -109,9 +109,9 @@ private:
 
     void wholeNode(const xmlChar* text)
     {
+        const bool wanted = wantFirstChild_;
         otherNode();
-        if (!wantFirstChild_) return;
-        wantFirstChild_ = false;
+        if (!wanted) return;
         handler_.text(text != nullptr ? reinterpret_cast<const char*>(text) : "");
     }
 
@@ -187,8 +187,8 @@ bool parseFile(const std::string& path, SaxHandler& handler, std::string* error)
     std::vector<char> chunk(kChunkBytes);
     size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
     xmlSAXHandler sax = makeHandler();
-    std::unique_ptr<xmlParserCtxt, ContextDeleter> context(xmlCreatePushParserCtxt(
-        &sax, nullptr, chunk.data(), static_cast<int>(got), path.c_str()));
+    std::unique_ptr<xmlParserCtxt, ContextDeleter> context(
+        xmlCreatePushParserCtxt(&sax, nullptr, chunk.data(), static_cast<int>(got), path.c_str()));
     if (!context) return fail("cannot create the XML parser");
     Driver driver(handler);
     context->_private = &driver;

@@ -123,8 +123,9 @@ void BrowseController::pageDown()
         playErrorSound();
         return;
     }
-    const int page = view_.pageSize();
-    position_.selectedIndex = std::min(position_.selectedIndex + page, last);
+    // Clamped both ways: a degenerate view must not report a page that leaves the list.
+    const int target = position_.selectedIndex + view_.pageSize();
+    position_.selectedIndex = std::max(std::min(target, last), 0);
     view_.composeFrame();
     view_.invalidate();
     view_.update();
@@ -136,8 +137,9 @@ void BrowseController::pageUp()
         playErrorSound();
         return;
     }
-    const int page = view_.pageSize();
-    position_.selectedIndex = std::max(position_.selectedIndex - page, 0);
+    const int last = table_.filteredCount() - 1;
+    const int target = position_.selectedIndex - view_.pageSize();
+    position_.selectedIndex = std::max(std::min(target, last), 0);
     view_.composeFrame();
     view_.invalidate();
     view_.update();

@@ -6,13 +6,15 @@
 // back, one per pass with at most one event between them, until the loop has caught up. Inputs
 // held meanwhile act on every one of them.
 //
-// When there is neither an event nor a due tick the loop sleeps: until the next tick, but at most
-// kMaxIdleSleepMs, so that events (a repaint, the end of a song) wait at most that long. Waking a
-// thousand times a second would cost an idle cabinet several per cent of a core on its own.
+// When there is neither an event nor a due tick the loop waits for the next event, but only
+// until the next tick is due: the screen sleeps in the kernel, so an idle cabinet wakes ten times
+// a second and not a thousand. Should the wait end early with nothing (or never sleep, as a test
+// screen does), the clock sleeps the rest, at most kMaxIdleSleepMs at a time.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "input/keyboard_state.h"
 #include "platform/clock.h"

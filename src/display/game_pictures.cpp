@@ -202,18 +202,27 @@ Rect fittedPictureRect(const Rect& box, int iw, int ih)
 
 PictureCache::PictureCache(std::size_t maxBytes) : maxBytes_(maxBytes) {}
 
-std::shared_ptr<const Picture>* PictureCache::find(const std::string& key)
+PictureCache::Entry* PictureCache::findEntry(const std::string& key)
 {
     auto found = index_.find(key);
     if (found == index_.end()) return nullptr;
     lru_.splice(lru_.begin(), lru_, found->second);
-    return &found->second->picture;
+    return &*found->second;
 }
 
-void PictureCache::store(const std::string& key, std::shared_ptr<const Picture> picture)
+std::shared_ptr<const Picture>* PictureCache::find(const std::string& key)
+{
+    Entry* entry = findEntry(key);
+    return entry ? &entry->picture : nullptr;
+}
+
+void PictureCache::store(const std::string& key, std::shared_ptr<const Picture> picture,
+                         int sourceWidth, int sourceHeight)
 {
     Entry entry;
     entry.key = key;
+    entry.sourceWidth = sourceWidth;
+    entry.sourceHeight = sourceHeight;
     // A failure is remembered too (it costs a little bookkeeping, not pixels), so a broken file
     // is not decoded again on every repaint.
     entry.bytes = (picture ? picture->byteSize() : 0) + key.size() + 64;
@@ -238,16 +247,55 @@ std::string pictureKey(const std::string& path, int orientation)
 
 }  // namespace
 
+std::shared_ptr<const Picture> PictureCache::decode(const std::string& path, int orientation)
+{
+    ++decodes_;
+    std::optional<Picture> loaded = loadPicture(path);
+    if (!loaded) return nullptr;
+    // Upright pictures are moved, not copied: a copy of a large picture costs as much as a
+    // good part of its decoding.
+    if (orientation != 90 && orientation != -90 && orientation != 180)
+        return std::make_shared<const Picture>(std::move(*loaded));
+    return std::make_shared<const Picture>(turnPicture(*loaded, orientation));
+}
+
 std::shared_ptr<const Picture> PictureCache::get(const std::string& path, int orientation)
 {
     const std::string key = pictureKey(path, orientation);
     if (auto* found = find(key)) return *found;
-    ++decodes_;
-    std::shared_ptr<const Picture> picture;
-    if (std::optional<Picture> loaded = loadPicture(path))
-        picture = std::make_shared<const Picture>(turnPicture(*loaded, orientation));
+    std::shared_ptr<const Picture> picture = decode(path, orientation);
     store(key, picture);
     return picture;
+}
+
+std::shared_ptr<const Picture> PictureCache::getFitted(const std::string& path, int orientation,
+                                                       const Rect& box, Rect& dest)
+{
+    const std::string fullKey = pictureKey(path, orientation);
+    const std::string key = "fit " + std::to_string(box.width()) + "x" +
+                            std::to_string(box.height()) + "|" + fullKey;
+    if (Entry* entry = findEntry(key)) {
+        dest = fittedPictureRect(box, entry->sourceWidth, entry->sourceHeight);
+        return entry->picture;
+    }
+    // Only the small fitted copy is kept: a page of cells must not hold a page of full pictures.
+    std::shared_ptr<const Picture> full;
+    if (auto* held = find(fullKey))
+        full = *held;
+    else
+        full = decode(path, orientation);
+    std::shared_ptr<const Picture> fitted;
+    int sourceWidth = 0, sourceHeight = 0;
+    if (full) {
+        sourceWidth = full->width;
+        sourceHeight = full->height;
+        dest = fittedPictureRect(box, sourceWidth, sourceHeight);
+        if (!dest.empty())
+            fitted = std::make_shared<const Picture>(
+                resizePicture(*full, dest.width(), dest.height()));
+    }
+    store(key, fitted, sourceWidth, sourceHeight);
+    return fitted;
 }
 
 std::shared_ptr<const Picture> PictureCache::getResized(const std::string& path, int orientation,
@@ -262,11 +310,8 @@ std::shared_ptr<const Picture> PictureCache::getResized(const std::string& path,
     if (auto* held = find(fullKey)) {
         full = *held;
     } else {
-        ++decodes_;
-        if (std::optional<Picture> loaded = loadPicture(path))
-            full = std::make_shared<const Picture>(turnPicture(*loaded, orientation));
-        else
-            store(fullKey, nullptr);  // remember the failure
+        full = decode(path, orientation);
+        if (!full) store(fullKey, nullptr);  // remember the failure
     }
     std::shared_ptr<const Picture> resized;
     if (full) resized = std::make_shared<const Picture>(resizePicture(*full, width, height));
@@ -311,10 +356,8 @@ void drawPictureFitted(Canvas& canvas, PictureCache& cache, const LauncherSettin
         settings.PreviewPictures == kPreviewFlyers ? settings.FlyerDir : settings.SnapshotDir;
     std::optional<std::string> path = findPicture(folder, game);
     if (!path) return;
-    std::shared_ptr<const Picture> picture = cache.get(*path, settings.CurrentOrientation);
-    if (!picture) return;
-    const Rect dest = fittedPictureRect(box, picture->width, picture->height);
+    Rect dest;
     std::shared_ptr<const Picture> fitted =
-        cache.getResized(*path, settings.CurrentOrientation, dest.width(), dest.height());
+        cache.getFitted(*path, settings.CurrentOrientation, box, dest);
     if (fitted) canvas.drawPicture(*fitted, dest.left, dest.top);
 }

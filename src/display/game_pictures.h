@@ -64,6 +64,12 @@ public:
     std::shared_ptr<const Picture> getResized(const std::string& path, int orientation, int width,
                                               int height);
 
+    // The picture turned and resized to fit `box` as fittedPictureRect places it; *dest receives
+    // where it lands. Only the resized copy is kept. Null when the file does not decode or
+    // nothing of it fits.
+    std::shared_ptr<const Picture> getFitted(const std::string& path, int orientation,
+                                             const Rect& box, Rect& dest);
+
     std::size_t bytesHeld() const { return bytes_; }
     int decodeCount() const { return decodes_; }  // files decoded since construction
     void clear();
@@ -73,9 +79,13 @@ private:
         std::string key;
         std::shared_ptr<const Picture> picture;  // null: does not decode
         std::size_t bytes = 0;
+        int sourceWidth = 0, sourceHeight = 0;  // of the decoded picture a fitted one came from
     };
+    std::shared_ptr<const Picture> decode(const std::string& path, int orientation);
+    Entry* findEntry(const std::string& key);
     std::shared_ptr<const Picture>* find(const std::string& key);
-    void store(const std::string& key, std::shared_ptr<const Picture> picture);
+    void store(const std::string& key, std::shared_ptr<const Picture> picture,
+               int sourceWidth = 0, int sourceHeight = 0);
     void trim();
     std::size_t maxBytes_;
     std::size_t bytes_ = 0;

@@ -50,7 +50,7 @@ void BrowseDisplay::composeFrame(Canvas& frame)
     // The browse controller keeps the selection inside the view; a stale one is drawn clamped.
     const int selected = std::clamp(position_.selectedIndex, 0, table_.filteredCount() - 1);
     gameBarThickness_ = drawGameStatusBar(frame, fonts_, settings_, table_, selected);
-    musicBarThickness_ = drawMusicStatusBar(frame, fonts_, settings_, musicQuery_);
+    drawMusicBar(frame, musicSnapshot());
     const Rect view =
         viewRectangle(settings_.CurrentOrientation, W, H, gameBarThickness_, musicBarThickness_);
     if (settings_.MenuType == kMenuTypeImageBrowser)
@@ -60,10 +60,23 @@ void BrowseDisplay::composeFrame(Canvas& frame)
         drawListView(frame, fonts_, pictures_, settings_, table_, position_, view);
 }
 
+MusicStatus BrowseDisplay::musicSnapshot() const
+{
+    return musicQuery_ && settings_.ShowMusicStatusBar ? musicQuery_() : MusicStatus{};
+}
+
+void BrowseDisplay::drawMusicBar(Canvas& frame, const MusicStatus& status)
+{
+    musicBarThickness_ = drawMusicStatusBar(frame, fonts_, settings_, [&status] { return status; });
+    const StatusTexts texts = musicStatusTexts(status);
+    musicBarShown_ = status.active ? texts.main + '\n' + texts.right : std::string();
+    musicBarFrame_ = &frame;
+}
+
 void BrowseDisplay::drawMusicBarOnly(Canvas& frame)
 {
     if (table_.filteredCount() < 1) return;
-    musicBarThickness_ = drawMusicStatusBar(frame, fonts_, settings_, musicQuery_);
+    drawMusicBar(frame, musicSnapshot());
 }
 
 void BrowseDisplay::repaintAll(Screen& screen)
@@ -74,12 +87,27 @@ void BrowseDisplay::repaintAll(Screen& screen)
 
 void BrowseDisplay::repaintMusicBar(Screen& screen)
 {
+    if (table_.filteredCount() < 1) return;
+    Canvas& frame = screen.frame();
+    const MusicStatus status = musicSnapshot();
+    const StatusTexts texts = musicStatusTexts(status);
+    // Called every second: when the bar on this frame already reads the same, nothing is drawn
+    // or sent to the display, so an idle launcher stays idle.
+    if (musicBarFrame_ == &frame &&
+        musicBarShown_ == (status.active ? texts.main + '\n' + texts.right : std::string()))
+        return;
     const int before = musicBarThickness_;
-    drawMusicBarOnly(screen.frame());
-    // The bar appeared or vanished (the jukebox became active or inactive): the view must move
-    // with it, so the whole frame is composed again.
-    if (musicBarThickness_ != before) composeFrame(screen.frame());
-    screen.present();
+    drawMusicBar(frame, status);
+    if (musicBarThickness_ != before) {
+        // The bar appeared or vanished (the jukebox became active or inactive): the view must
+        // move with it, so the whole frame is composed again.
+        composeFrame(frame);
+        screen.present();
+        return;
+    }
+    screen.presentArea(musicBarLayout(settings_.CurrentOrientation, frame.width(), frame.height(),
+                                      musicBarThickness_, 0)
+                           .bar);
 }
 
 int BrowseDisplay::countTextLines(int width, int height, int reserved)

@@ -3,6 +3,8 @@
 // drawn straight onto the screen: the frame is composed off screen and presented whole.
 #pragma once
 
+#include <string>
+
 #include "catalogue/browse_position.h"
 #include "catalogue/game_record.h"
 #include "config/settings.h"
@@ -32,8 +34,11 @@ public:
     void composeFrame(Canvas& frame);
     // Redraws only the music bar of `frame` (nothing when the filtered view is empty).
     void drawMusicBarOnly(Canvas& frame);
-    // composeFrame / drawMusicBarOnly into the screen's frame, then present it.
+    // composeFrame into the screen's frame, then present it.
     void repaintAll(Screen& screen);
+    // Redraws the music bar of the screen's frame and presents only the bar; does nothing when
+    // the bar already shows the same texts (it is called every second). Composes and presents
+    // the whole frame when the bar appears or vanishes.
     void repaintMusicBar(Screen& screen);
 
     // Thickness of each bar in the last frame drawn, 0 for a hidden bar.
@@ -51,6 +56,9 @@ public:
     const ImageBrowser& imageBrowser() const { return imageBrowser_; }
 
 private:
+    MusicStatus musicSnapshot() const;
+    void drawMusicBar(Canvas& frame, const MusicStatus& status);
+
     const LauncherSettings& settings_;
     const GameTable& table_;
     BrowsePosition& position_;
@@ -60,4 +68,7 @@ private:
     ImageBrowser imageBrowser_;
     int gameBarThickness_ = 0;
     int musicBarThickness_ = 0;
+    // What the music bar last drawn reads ("" when absent) and the frame it was drawn on.
+    std::string musicBarShown_;
+    const Canvas* musicBarFrame_ = nullptr;
 };

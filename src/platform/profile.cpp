@@ -1,5 +1,6 @@
 #include "platform/profile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -188,7 +189,8 @@ ProfileFile ProfileFile::fromText(const std::string& bytes)
 ProfileFile ProfileFile::load(const std::string& path)
 {
     ProfileFile empty;
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK: opening a FIFO given as the settings path must not hang start-up.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) {
         // A path through a regular file (ENOTDIR) names no file either.
         if (errno == ENOENT || errno == ENOTDIR) {
@@ -197,6 +199,14 @@ ProfileFile ProfileFile::load(const std::string& path)
             empty.status_ = LoadStatus::Unreadable;
             empty.loadError_ = systemError(path, errno);
         }
+        return empty;
+    }
+    // A folder, FIFO or device (/dev/zero would never end) is no settings file; reading it as
+    // empty and later saving over it would be wrong, so it counts as unreadable.
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        empty.status_ = LoadStatus::Unreadable;
+        empty.loadError_ = path + ": not a regular file";
         return empty;
     }
     std::string bytes;
@@ -253,7 +263,8 @@ std::string ProfileFile::getString(const std::string& section, const std::string
     std::optional<std::string> value = find(section, key);
     std::string result;
     if (value) {
-        result = std::move(*value);
+        // The Windows call hands out a C string: a NUL byte (a binary file) ends the value.
+        result = value->substr(0, value->find('\0'));
     } else {
         // Windows drops the default's trailing blanks.
         const size_t end = defaultText.find_last_not_of(' ');
@@ -331,7 +342,8 @@ bool ProfileFile::save(const std::string& path, std::string& error) const
     return replaceFileAtomically(path, text(), error);
 }
 
-bool replaceFileAtomically(const std::string& path, const std::string& contents, std::string& error)
+bool replaceFileAtomically(const std::string& path, const std::string& contents, std::string& error,
+                           const std::optional<WriteFault>& fault)
 {
     // Replace the target of a symbolic link, not the link itself.
     std::string target = path;
@@ -344,6 +356,11 @@ bool replaceFileAtomically(const std::string& path, const std::string& contents,
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
         error = path + ": not a regular file";
+        return false;
+    }
+    // The rename would replace a file the user made read-only; Windows refuses to write it too.
+    if (exists && ::access(target.c_str(), W_OK) != 0) {
+        error = systemError(path, errno);
         return false;
     }
 
@@ -366,6 +383,12 @@ bool replaceFileAtomically(const std::string& path, const std::string& contents,
         ::unlink(temporary.c_str());
         return false;
     };
+    if (fault) {
+        // Write part of the data, then fail as a full disk would.
+        if (!writeAll(file.get(), contents.substr(0, std::min(fault->afterBytes, contents.size()))))
+            return fail(errno);
+        return fail(fault->error);
+    }
     if (!writeAll(file.get(), contents)) return fail(errno);
     if (exists) {
         if (::fchmod(file.get(), old.st_mode & 07777) != 0) return fail(errno);

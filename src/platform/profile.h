@@ -49,8 +49,9 @@ public:
 
     ProfileFile() = default;
 
-    // Reads the file at `path`. Never fails: a missing or unreadable file gives an empty profile,
-    // with the reason in status() and, for Unreadable, the system's text in loadError().
+    // Reads the file at `path`. Never fails: a missing or unreadable file (or anything that is
+    // not a regular file: a folder, a FIFO, a device) gives an empty profile, with the reason in
+    // status() and, for Unreadable, the reason in loadError().
     static ProfileFile load(const std::string& path);
 
     // A profile holding `bytes` as if read from a file (for tests and in-memory use).
@@ -63,8 +64,8 @@ public:
     // nothing when the section or key is absent.
     std::optional<std::string> find(const std::string& section, const std::string& key) const;
 
-    // GetPrivateProfileStringA: the value, else `defaultText` without its trailing blanks; cut to
-    // bufferSize - 1 bytes (nothing for bufferSize <= 0).
+    // GetPrivateProfileStringA: the value (up to a NUL byte), else `defaultText` without its
+    // trailing blanks; cut to bufferSize - 1 bytes (nothing for bufferSize <= 0).
     std::string getString(const std::string& section, const std::string& key,
                           const std::string& defaultText,
                           int bufferSize = kProfileBufferSize) const;
@@ -109,14 +110,22 @@ private:
     std::string loadError_;
 };
 
+// An injected write failure: the write stops after `afterBytes` bytes with errno `error`, as a
+// full disk or an I/O error would stop it.
+struct WriteFault {
+    size_t afterBytes = 0;
+    int error = 0;
+};
+
 // Replaces the file at `path` with `contents` so that readers see either the old or the new file,
 // never a mix: writes a temporary file in the same folder, flushes it to disk, gives it the old
 // file's permissions, then renames it over the old one (through a symbolic link to its target).
 // A missing file is created (mode 0666 less the umask). Returns false with the reason in `error`
-// (missing folder, folder not writable, disk full); the old file is then untouched and no
-// temporary file is left behind.
-bool replaceFileAtomically(const std::string& path, const std::string& contents,
-                           std::string& error);
+// (missing folder, folder not writable, read-only file, disk full); the old file is then
+// untouched and no temporary file is left behind.
+// `fault` (tests only) makes the write stop after `afterBytes` bytes with errno `error`.
+bool replaceFileAtomically(const std::string& path, const std::string& contents, std::string& error,
+                           const std::optional<WriteFault>& fault = {});
 
 // The single-call functions of the Windows contract; each reads (and writes) the whole file.
 // Prefer ProfileFile when reading or writing many keys.

@@ -61,11 +61,24 @@ std::optional<Rect> LayerStack::rect(LayerId id) const
 
 void LayerStack::composite(const Canvas& frame, Canvas& out) const
 {
-    out.copyFrom(frame, Rect{0, 0, frame.width(), frame.height()}, 0, 0);
+    composite(frame, out, Rect{0, 0, frame.width(), frame.height()});
+}
+
+void LayerStack::composite(const Canvas& frame, Canvas& out, const Rect& area) const
+{
+    const Rect clip{std::max(area.left, 0), std::max(area.top, 0),
+                    std::min(area.right, frame.width()), std::min(area.bottom, frame.height())};
+    if (clip.empty()) return;
+    out.copyFrom(frame, clip, clip.left, clip.top);
     for (const auto& layer : layers_) {
         if (!layer.visible) continue;
-        out.copyFrom(layer.canvas, Rect{0, 0, layer.canvas.width(), layer.canvas.height()},
-                     layer.rect.left, layer.rect.top);
+        // The part of the layer inside the area, in the layer's own coordinates.
+        const Rect part{std::max(clip.left, layer.rect.left) - layer.rect.left,
+                        std::max(clip.top, layer.rect.top) - layer.rect.top,
+                        std::min(clip.right, layer.rect.right) - layer.rect.left,
+                        std::min(clip.bottom, layer.rect.bottom) - layer.rect.top};
+        if (part.empty()) continue;
+        out.copyFrom(layer.canvas, part, layer.rect.left + part.left, layer.rect.top + part.top);
     }
 }
 
@@ -74,7 +87,15 @@ FakeScreen::FakeScreen(int width, int height) : frame_(width, height), presented
 void FakeScreen::present()
 {
     ++presentCount;
+    lastPresentArea.reset();
     layers_.composite(frame_, presented_);
+}
+
+void FakeScreen::presentArea(const Rect& area)
+{
+    ++presentCount;
+    lastPresentArea = area;
+    layers_.composite(frame_, presented_, area);
 }
 
 bool FakeScreen::saveScreenshot(const std::string& path)
@@ -90,6 +111,13 @@ std::optional<ScreenEvent> FakeScreen::pollEvent()
     ScreenEvent event = queue_.front();
     queue_.pop_front();
     return event;
+}
+
+std::optional<ScreenEvent> FakeScreen::waitEvent(int timeoutMs)
+{
+    if (auto event = pollEvent()) return event;
+    if (whenIdle) whenIdle(timeoutMs);
+    return pollEvent();
 }
 
 void FakeScreen::postFromAnyThread(ScreenEventType type) { push(ScreenEvent{type, 0, 0}); }

@@ -1,7 +1,8 @@
 // The one full-screen window of the launcher. The main frame and the pop-up windows (menu,
 // message, information) are layers, each with its own canvas and a rectangle in screen
 // coordinates; present() puts the main frame and then the visible layers, in z-order, on the
-// screen in one go. The event pump hands out one event at a time and never blocks.
+// screen in one go. The event pump hands out one event at a time; pollEvent() never blocks,
+// waitEvent() sleeps until an event comes or its time is up.
 //
 // Screenshots: when the environment variable QUORVANE_SCREENSHOT names a file, the real screen
 // writes every presented frame there as PNG; F12 writes the current frame to
@@ -10,6 +11,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -114,12 +116,19 @@ public:
     virtual void show() = 0;
     // Composites the frame and the visible layers and puts the result on the screen.
     virtual void present() = 0;
+    // Like present() when only `area` (screen pixels) changed since the last present: only that
+    // part is composited and sent to the display, which keeps a once-a-second bar update cheap.
+    virtual void presentArea(const Rect& area) = 0;
     // Writes the composited picture of the last present() (or of now when nothing was presented)
     // as PNG; false on failure.
     virtual bool saveScreenshot(const std::string& path) = 0;
 
     // The next pending event, or nothing at once when there is none.
     virtual std::optional<ScreenEvent> pollEvent() = 0;
+    // The next event, waiting for one up to timeoutMs milliseconds (0 or less: not at all);
+    // nothing when none came in time. Sleeps in the kernel rather than polling, so an idle
+    // launcher wakes only for its own ticks.
+    virtual std::optional<ScreenEvent> waitEvent(int timeoutMs) = 0;
     // Queues an event of the given type (no key, no timer). Safe from any thread: the audio
     // thread posts MusicEnded this way.
     virtual void postFromAnyThread(ScreenEventType type) = 0;
@@ -164,8 +173,10 @@ public:
     Canvas* canvas(LayerId id);
     std::optional<Rect> rect(LayerId id) const;
     const std::vector<ScreenLayer>& layers() const { return layers_; }
-    // Writes frame + visible layers into `out` (which must be the frame's size).
+    // Writes frame + visible layers into `out` (which must be the frame's size), within `area`
+    // only (clipped to the frame).
     void composite(const Canvas& frame, Canvas& out) const;
+    void composite(const Canvas& frame, Canvas& out, const Rect& area) const;
 
 private:
     ScreenLayer* find(LayerId id);
@@ -192,8 +203,12 @@ public:
     std::optional<Rect> layerRect(LayerId id) const override { return layers_.rect(id); }
     void show() override { shown = true; }
     void present() override;
+    void presentArea(const Rect& area) override;
     bool saveScreenshot(const std::string& path) override;
     std::optional<ScreenEvent> pollEvent() override;
+    // Never sleeps: when no event is queued it calls whenIdle (if set) with the timeout, so a
+    // test can advance its clock, then looks once more.
+    std::optional<ScreenEvent> waitEvent(int timeoutMs) override;
     void postFromAnyThread(ScreenEventType type) override;
     void postQuit() override { postFromAnyThread(ScreenEventType::Quit); }
     void requestRepaint() override;
@@ -213,7 +228,9 @@ public:
     const Canvas& presented() const { return presented_; }
     const LayerStack& layerStack() const { return layers_; }
 
-    int presentCount = 0;
+    int presentCount = 0;  // present() and presentArea() calls
+    std::optional<Rect> lastPresentArea;  // of the last presentArea(); reset by present()
+    std::function<void(int timeoutMs)> whenIdle;
     int suspendCount = 0;
     int resumeCount = 0;
     bool shown = false;

@@ -1,8 +1,14 @@
 // The real screen on SDL2: one borderless window at the desktop size at (0, 0) (a full-screen
-// desktop window may keep its created size when no window manager runs), a streaming texture
-// the composited frame is uploaded to, and SDL's event queue as the pump. Our own events (timers,
+// desktop window may keep its created size when no window manager runs), its window surface
+// the composited frame is copied to, and SDL's event queue as the pump. Our own events (timers,
 // repaint requests, the audio thread's notes) travel through SDL_PushEvent, which is safe from
 // any thread.
+//
+// The frame is composed in software, so the window surface (shared memory with the X server)
+// is the cheapest way to the display: a changed rectangle costs only its own pixels, where a
+// renderer would upload and draw the whole frame (through a software OpenGL when there is no
+// GPU) for every update.
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -17,12 +23,6 @@ namespace {
 
 struct WindowDeleter {
     void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
-};
-struct RendererDeleter {
-    void operator()(SDL_Renderer* r) const { SDL_DestroyRenderer(r); }
-};
-struct TextureDeleter {
-    void operator()(SDL_Texture* t) const { SDL_DestroyTexture(t); }
 };
 
 int virtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode)
@@ -135,8 +135,10 @@ public:
     std::optional<Rect> layerRect(LayerId id) const override { return layers_.rect(id); }
     void show() override;
     void present() override;
+    void presentArea(const Rect& area) override;
     bool saveScreenshot(const std::string& path) override;
     std::optional<ScreenEvent> pollEvent() override;
+    std::optional<ScreenEvent> waitEvent(int timeoutMs) override;
     void postFromAnyThread(ScreenEventType type) override { pushUser(type, 0); }
     void postQuit() override { pushUser(ScreenEventType::Quit, 0); }
     void requestRepaint() override;
@@ -164,14 +166,18 @@ private:
     };
     static Uint32 onTimer(Uint32 interval, void* param);
     void pushUser(ScreenEventType type, int timerId);
+    // Our event for an SDL event, nothing for one we do not pass on.
+    std::optional<ScreenEvent> translate(const SDL_Event& event);
 
     bool videoStarted_ = false;
     std::unique_ptr<SDL_Window, WindowDeleter> window_;
-    std::unique_ptr<SDL_Renderer, RendererDeleter> renderer_;
-    std::unique_ptr<SDL_Texture, TextureDeleter> texture_;
     Canvas frame_;
     Canvas composed_;
     bool composedValid_ = false;
+    // The window surface last drawn to: a new one (after a change of size or full-screen state)
+    // holds nothing yet, so the next update sends the whole frame.
+    SDL_Surface* lastSurface_ = nullptr;
+    bool surfaceStale_ = true;
     LayerStack layers_;
     Uint32 userEvent_ = 0;
     std::atomic<bool> repaintPending_{false};
@@ -185,8 +191,6 @@ SdlScreen::~SdlScreen()
 {
     for (auto& timer : timers_)
         if (timer->running.exchange(false)) SDL_RemoveTimer(timer->sdlId);
-    texture_.reset();
-    renderer_.reset();
     window_.reset();
     if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
 }
@@ -197,6 +201,9 @@ bool SdlScreen::init(const std::string& title, std::string* error)
         if (error) *error = std::string(what) + ": " + SDL_GetError();
         return false;
     };
+    // The window surface straight from the windowing system, never an OpenGL texture behind it:
+    // see the top of this file.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) return fail("SDL video");
     videoStarted_ = true;
     SDL_DisplayMode mode;
@@ -204,12 +211,6 @@ bool SdlScreen::init(const std::string& title, std::string* error)
     window_.reset(SDL_CreateWindow(title.c_str(), 0, 0, mode.w, mode.h,
                                    SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS));
     if (!window_) return fail("window");
-    renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
-    if (!renderer_) renderer_.reset(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_SOFTWARE));
-    if (!renderer_) return fail("renderer");
-    texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888,
-                                     SDL_TEXTUREACCESS_STREAMING, mode.w, mode.h));
-    if (!texture_) return fail("texture");
     userEvent_ = SDL_RegisterEvents(1);
     if (userEvent_ == static_cast<Uint32>(-1)) return fail("user events");
     frame_ = Canvas(mode.w, mode.h);
@@ -231,15 +232,39 @@ void SdlScreen::show()
     shown_ = true;
 }
 
-void SdlScreen::present()
+void SdlScreen::present() { presentArea(Rect{0, 0, frame_.width(), frame_.height()}); }
+
+void SdlScreen::presentArea(const Rect& wanted)
 {
-    layers_.composite(frame_, composed_);
+    SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
+    if (surface != lastSurface_) surfaceStale_ = true;
+    lastSurface_ = surface;
+    Rect area = wanted;
+    if (surfaceStale_ || !composedValid_) area = Rect{0, 0, frame_.width(), frame_.height()};
+    area = Rect{std::max(area.left, 0), std::max(area.top, 0),
+                std::min(area.right, frame_.width()), std::min(area.bottom, frame_.height())};
+    if (area.empty()) return;
+    layers_.composite(frame_, composed_, area);
     composedValid_ = true;
-    SDL_UpdateTexture(texture_.get(), nullptr, composed_.data(), composed_.stride());
-    SDL_RenderClear(renderer_.get());
-    SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, nullptr);
-    SDL_RenderPresent(renderer_.get());
     if (!screenshotPath_.empty()) composed_.savePng(screenshotPath_);
+    if (!surface) return;
+    // The surface may be smaller than the frame while the window manager resizes the window.
+    area.right = std::min(area.right, surface->w);
+    area.bottom = std::min(area.bottom, surface->h);
+    if (area.empty()) return;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
+    const uint8_t* from = composed_.data() + static_cast<std::size_t>(area.top) * composed_.stride() +
+                          static_cast<std::size_t>(area.left) * 4;
+    uint8_t* to = static_cast<uint8_t*>(surface->pixels) +
+                  static_cast<std::size_t>(area.top) * surface->pitch +
+                  static_cast<std::size_t>(area.left) * surface->format->BytesPerPixel;
+    const int converted =
+        SDL_ConvertPixels(area.width(), area.height(), SDL_PIXELFORMAT_ARGB8888, from,
+                          composed_.stride(), surface->format->format, to, surface->pitch);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    if (converted != 0) return;
+    const SDL_Rect rect{area.left, area.top, area.width(), area.height()};
+    if (SDL_UpdateWindowSurfaceRects(window_.get(), &rect, 1) == 0) surfaceStale_ = false;
 }
 
 bool SdlScreen::saveScreenshot(const std::string& path)
@@ -294,59 +319,81 @@ void SdlScreen::stopTimer(int id)
         if (timer->id == id && timer->running.exchange(false)) SDL_RemoveTimer(timer->sdlId);
 }
 
+std::optional<ScreenEvent> SdlScreen::translate(const SDL_Event& event)
+{
+    if (event.type == userEvent_) {
+        auto type = static_cast<ScreenEventType>(event.user.code);
+        int timerId = static_cast<int>(reinterpret_cast<intptr_t>(event.user.data2));
+        if (type == ScreenEventType::Repaint) repaintPending_ = false;
+        if (type == ScreenEventType::Timer) {
+            bool live = false;
+            for (auto& timer : timers_) {
+                if (timer->id == timerId && timer->running) {
+                    timer->pending = false;
+                    live = true;
+                }
+            }
+            if (!live) return std::nullopt;  // stopped after the event was queued
+        }
+        return ScreenEvent{type, 0, timerId};
+    }
+    switch (event.type) {
+        case SDL_QUIT:
+            return ScreenEvent{ScreenEventType::Quit, 0, 0};
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            // Auto-repeat is not a new press: the keyboard state counts presses itself.
+            if (event.key.repeat) return std::nullopt;
+            int vk = virtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
+            bool down = event.type == SDL_KEYDOWN;
+            if (down && vk == kVkF12)
+                saveScreenshot(screenshotPath_.empty() ? "quorvane-screenshot.png"
+                                                       : screenshotPath_);
+            return ScreenEvent{down ? ScreenEventType::KeyDown : ScreenEventType::KeyUp, vk, 0};
+        }
+        case SDL_WINDOWEVENT:
+            switch (event.window.event) {
+                case SDL_WINDOWEVENT_FOCUS_GAINED:
+                    focused_ = true;
+                    return ScreenEvent{ScreenEventType::FocusGained, 0, 0};
+                case SDL_WINDOWEVENT_FOCUS_LOST:
+                    focused_ = false;
+                    return ScreenEvent{ScreenEventType::FocusLost, 0, 0};
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                case SDL_WINDOWEVENT_EXPOSED:
+                case SDL_WINDOWEVENT_RESTORED:
+                    surfaceStale_ = true;
+                    return ScreenEvent{ScreenEventType::Repaint, 0, 0};
+                default:
+                    return std::nullopt;
+            }
+        default:
+            return std::nullopt;
+    }
+}
+
 std::optional<ScreenEvent> SdlScreen::pollEvent()
 {
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-        if (event.type == userEvent_) {
-            auto type = static_cast<ScreenEventType>(event.user.code);
-            int timerId = static_cast<int>(reinterpret_cast<intptr_t>(event.user.data2));
-            if (type == ScreenEventType::Repaint) repaintPending_ = false;
-            if (type == ScreenEventType::Timer) {
-                bool live = false;
-                for (auto& timer : timers_) {
-                    if (timer->id == timerId && timer->running) {
-                        timer->pending = false;
-                        live = true;
-                    }
-                }
-                if (!live) continue;  // stopped after the event was queued
-            }
-            return ScreenEvent{type, 0, timerId};
-        }
-        switch (event.type) {
-            case SDL_QUIT:
-                return ScreenEvent{ScreenEventType::Quit, 0, 0};
-            case SDL_KEYDOWN:
-            case SDL_KEYUP: {
-                // Auto-repeat is not a new press: the keyboard state counts presses itself.
-                if (event.key.repeat) continue;
-                int vk = virtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
-                bool down = event.type == SDL_KEYDOWN;
-                if (down && vk == kVkF12)
-                    saveScreenshot(screenshotPath_.empty() ? "quorvane-screenshot.png"
-                                                           : screenshotPath_);
-                return ScreenEvent{down ? ScreenEventType::KeyDown : ScreenEventType::KeyUp, vk, 0};
-            }
-            case SDL_WINDOWEVENT:
-                switch (event.window.event) {
-                    case SDL_WINDOWEVENT_FOCUS_GAINED:
-                        focused_ = true;
-                        return ScreenEvent{ScreenEventType::FocusGained, 0, 0};
-                    case SDL_WINDOWEVENT_FOCUS_LOST:
-                        focused_ = false;
-                        return ScreenEvent{ScreenEventType::FocusLost, 0, 0};
-                    case SDL_WINDOWEVENT_EXPOSED:
-                    case SDL_WINDOWEVENT_RESTORED:
-                        return ScreenEvent{ScreenEventType::Repaint, 0, 0};
-                    default:
-                        continue;
-                }
-            default:
-                continue;
-        }
-    }
+    while (SDL_PollEvent(&event))
+        if (auto translated = translate(event)) return translated;
     return std::nullopt;
+}
+
+std::optional<ScreenEvent> SdlScreen::waitEvent(int timeoutMs)
+{
+    if (auto event = pollEvent()) return event;
+    if (timeoutMs <= 0) return std::nullopt;
+    const Uint64 deadline = SDL_GetTicks64() + static_cast<Uint64>(timeoutMs);
+    for (;;) {
+        const Uint64 now = SDL_GetTicks64();
+        if (now >= deadline) return std::nullopt;
+        SDL_Event event;
+        // Blocks in the windowing system's connection; SDL_PushEvent from a timer or the audio
+        // thread wakes it.
+        if (!SDL_WaitEventTimeout(&event, static_cast<int>(deadline - now))) return pollEvent();
+        if (auto translated = translate(event)) return translated;
+    }
 }
 
 void SdlScreen::suspendForChild()
@@ -371,6 +418,7 @@ void SdlScreen::resumeAfterChild()
     // Presses made while the child ran are not ours.
     SDL_FlushEvents(SDL_KEYDOWN, SDL_KEYUP);
     SDL_PumpEvents();
+    surfaceStale_ = true;
     focused_ = (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_INPUT_FOCUS) != 0;
 }
 

@@ -1,5 +1,5 @@
-// Helpers shared by the catalogue tests: scratch folders, small files, the stand-in emulator and
-// record builders.
+// Helpers shared by the catalogue tests: scratch folders, the stand-in emulator, record builders
+// and a one-line rendering of a record for whole-record comparisons.
 #pragma once
 
 #include <cstdlib>
@@ -28,11 +28,8 @@ inline std::string standInEmulator()
 // A fresh folder under the temporary folder, removed with everything in it at the end.
 class ScratchFolder {
 public:
-    ScratchFolder()
+    ScratchFolder() : path_(createTemporaryFile(temporaryFolder(), "catalogue-test-").value())
     {
-        auto file =
-            createTemporaryFile(std::filesystem::temp_directory_path().string(), "catalogue-test-");
-        path_ = file.value();
         std::filesystem::remove(path_);
         std::filesystem::create_directory(path_);
     }
@@ -46,30 +43,12 @@ public:
 
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
-
     std::string write(const std::string& name, const std::string& contents) const
     {
-        std::ofstream out(file(name), std::ios::binary);
-        out << contents;
+        std::ofstream(file(name), std::ios::binary) << contents;
         return file(name);
     }
-
-    // A shell script that the runner can execute directly.
-    std::string script(const std::string& name, const std::string& body) const
-    {
-        const std::string path = write(name, "#!/bin/sh\n" + body);
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add);
-        return path;
-    }
-
-    // Entries in the folder, for "nothing left behind" checks.
-    int entryCount() const
-    {
-        int n = 0;
-        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(path_)) ++n;
-        return n;
-    }
+    bool empty() const { return std::filesystem::is_empty(path_); }
 
 private:
     std::string path_;
@@ -77,36 +56,28 @@ private:
 
 inline std::string readAll(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
     std::stringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 
-// Sets an environment variable for the lifetime of the object, then restores it.
+// Sets (or, with no value, unsets) an environment variable while the object lives.
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name)
     {
         if (const char* old = std::getenv(name)) old_ = old;
-        if (value) {
-            setenv(name, value->c_str(), 1);
-        } else {
-            unsetenv(name);
-        }
+        set(value);
     }
-    ~ScopedEnv()
-    {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
+    ~ScopedEnv() { set(old_); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
+    void set(const std::optional<std::string>& value)
+    {
+        value ? setenv(name_, value->c_str(), 1) : unsetenv(name_);
+    }
     const char* name_;
     std::optional<std::string> old_;
 };
@@ -118,6 +89,31 @@ inline std::unique_ptr<GameRecord> makeGame(const std::string& romname,
     game->romname = romname;
     game->description = description.empty() ? romname : description;
     return game;
+}
+
+// Every stored field: "romname|description|year|manufacturer|cloneof|romof|video|input", an
+// absent part as "-", video as "screen/orientation/width/height", input as
+// "players/buttons/coins/control".
+inline std::string describe(const GameRecord& g)
+{
+    std::ostringstream out;
+    const auto text = [](const std::optional<std::string>& t) { return t ? *t : "-"; };
+    out << g.romname << '|' << g.description << '|' << g.year << '|' << text(g.manufacturer) << '|'
+        << text(g.cloneof) << '|' << text(g.romof) << '|';
+    const VideoInfo* v = g.video.get();
+    (v ? out << v->screen << '/' << v->orientation << '/' << v->width << '/' << v->height
+       : out << '-');
+    const InputInfo* i = g.input.get();
+    (i ? out << '|' << i->players << '/' << i->buttons << '/' << i->coins << '/' << i->control
+       : out << "|-");
+    return out.str();
+}
+
+inline std::vector<std::string> describeAll(const std::vector<std::unique_ptr<GameRecord>>& games)
+{
+    std::vector<std::string> lines;
+    for (const auto& game : games) lines.push_back(describe(*game));
+    return lines;
 }
 
 }  // namespace catalogue_test

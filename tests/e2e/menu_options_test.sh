@@ -1,27 +1,65 @@
 #!/usr/bin/env bash
 # The options menu for real: ShowMenu opens it over the browse screen, the arrow keys change
-# values, Escape closes it and applies them (the catalogue is filtered again at once), and the
-# changed values are in the settings file after the launcher quits.
+# values, Escape closes it and applies them (the screen turns to the image browser and the
+# catalogue is filtered again at once), and the changed values are in the settings file after
+# the launcher quits. The screen is read back from the X server, with OCR for its text.
 #
 # Usage: menu_options_test.sh <quorvane-binary> <source-dir> <build-dir>
 bin=$1
 src=$2
 source "$src/tests/e2e/launch_common.sh"
 
-command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "SKIP: no Xvfb/xdotool"; exit 0; }
+for tool in Xvfb xdotool import compare tesseract; do
+    command -v "$tool" >/dev/null || { echo "SKIP: no $tool"; exit 0; }
+done
 start_x
 write_demo
 
+# Saves the screen as $work/<name>.png and prints that path.
+screenshot() {
+    import -display "$DISPLAY" -window root "$work/$1.png"
+    echo "$work/$1.png"
+}
+
+differing_pixels() {
+    compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1 || true
+}
+
+screen_text() {
+    convert "$1" -scale 200% "$1.ocr.png"
+    tesseract "$1.ocr.png" - 2>/dev/null | tr -d '\f'
+}
+
 start_launcher
+browse=$(screenshot browse)
+text=$(screen_text "$browse")
+[[ $text == *"Beta Game (Japan)"* ]] || fail "the list view does not show the clone: $text"
+
 press 2                                  # ShowMenu
+menu=$(screenshot menu)
+[ "$(differing_pixels "$browse" "$menu")" -gt 1000 ] || fail "ShowMenu showed no menu"
+text=$(screen_text "$menu")
+[[ $text == *"Display Clones"* && $text == *"List View"* ]] || fail "the menu shows: $text"
+
+press Right                              # "Menu Type": "List View" -> "Image Preview"
 for _ in $(seq 9); do press Down; done   # "Display Clones"
 press Right                              # "Yes" -> "No"
+changed=$(screenshot changed)
+text=$(screen_text "$changed")
+[[ $text == *"Image Preview"* ]] || fail "the menu does not show the new menu type: $text"
 press Down                               # "Display NeoGeo Games"
 press Left                               # "Yes" -> "No" (back steps wrap too)
 press Left                               # -> "Yes" again
 press Escape                             # closes the menu and applies it
 sleep 0.6
 expect_alive "after the options menu"
+
+# The image browser replaced the list, and the clone is filtered out of it.
+after=$(screenshot after)
+[ "$(differing_pixels "$browse" "$after")" -gt 1000 ] || fail "the screen did not change"
+[ "$(differing_pixels "$menu" "$after")" -gt 1000 ] || fail "the menu is still shown"
+text=$(screen_text "$after")
+[[ $text != *"Japan"* && $text != *"Display Clones"* ]] || fail "after the menu the screen shows: $text"
 
 # The clone is filtered out now: from the first game two Downs stop at "Beta Game".
 press Down
@@ -32,6 +70,7 @@ wait_for_runs 1
 quit_launcher
 
 grep -qx 'DisplayClones=0' "$ini" || fail "DisplayClones was not saved as 0: $(cat "$ini")"
+grep -qx 'MenuType=ImageBrowser' "$ini" || fail "MenuType was not saved as ImageBrowser: $(cat "$ini")"
 grep -qx 'DisplayNeoGeo=1' "$ini" || fail "DisplayNeoGeo was not saved as 1: $(cat "$ini")"
 
 # 2. Every key repeated past both ends of the menu wraps round without harm, and a menu left
@@ -44,4 +83,5 @@ sleep 0.6
 expect_alive "after wrapping round the menu"
 quit_launcher
 grep -qx 'DisplayClones=0' "$ini" || fail "an untouched menu changed DisplayClones"
+grep -qx 'MenuType=ImageBrowser' "$ini" || fail "an untouched menu changed MenuType"
 echo "PASS"

@@ -8,7 +8,6 @@ public:
     std::vector<ControllerInfo> listControllers() override { return attached; }
     std::optional<ControllerInfo> openController(const std::string& name) override
     {
-        openedName = name;
         for (const ControllerInfo& info : attached) {
             if (name.empty() || info.name == name) {
                 chosen = info;
@@ -37,7 +36,6 @@ public:
 
     std::vector<ControllerInfo> attached;
     std::optional<ControllerInfo> chosen;
-    std::string openedName;
     std::optional<ControllerState> controllerState = ControllerState{};
     std::optional<SystemJoystickState> systemState;
     SystemJoystickRanges ranges;

@@ -1,28 +1,13 @@
 #!/bin/sh
-# A stand-in for the MAME emulator, for tests that must control exactly what "the emulator"
-# says and does. It answers the command lines the launcher uses:
-#
-#   stand_in_mame.sh -help       prints STAND_IN_MAME_VERSION (default "MAME v0.251 (stand-in)")
-#                                as its first line, then a second line; an empty
-#                                STAND_IN_MAME_VERSION (set but empty) prints nothing at all
-#   stand_in_mame.sh -listxml    prints the file named by STAND_IN_MAME_LIST (nothing when the
-#                                variable is unset or the file is missing)
-#   stand_in_mame.sh <anything>  (a game launch) prints nothing
-#
-# Every run, whatever its arguments, appends a record to the file named by STAND_IN_MAME_LOG
-# (when set), one line each:
-#
-#   run
-#   cwd=<the working directory>
-#   arg=<first argument>
-#   arg=<second argument>          (one line per argument, in order)
-#   end
-#
-# and then ends with the exit code STAND_IN_MAME_EXIT (default 0). When STAND_IN_MAME_SIGNAL
-# names a signal (for example KILL or SEGV) the script kills itself with it instead of exiting,
-# after the output above. STAND_IN_MAME_STDERR, when set, is also written to standard error.
-#
-# The script uses only POSIX sh features, so it runs under dash as well as bash.
+# A stand-in for the MAME emulator, for tests that must control what "the emulator" says and does.
+#   -help      prints STAND_IN_MAME_VERSION (default "MAME v0.251 (stand-in)") and a second line;
+#              a set but empty STAND_IN_MAME_VERSION prints nothing
+#   -listxml   prints the file named by STAND_IN_MAME_LIST (nothing when unset or missing)
+#   otherwise  (a game launch) prints nothing
+# Every run appends "run", "cwd=<folder>", one "arg=<word>" per argument and "end" to the file
+# STAND_IN_MAME_LOG (when set), writes STAND_IN_MAME_STDERR (when set) to standard error, then
+# kills itself with the signal STAND_IN_MAME_SIGNAL (when set) or exits with STAND_IN_MAME_EXIT
+# (default 0). POSIX sh only, so it runs under dash as well as bash.
 
 if [ -n "${STAND_IN_MAME_LOG:-}" ]; then
     {

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The game-information window for real: Control opens the history text of the selected game
+# over the browse screen, Down and Up scroll it one line, Escape closes it and the launcher runs
+# on (a second Escape quits it cleanly). What is on the screen is read back from the X server
+# with OCR.
+#
+# Usage: info_window_test.sh <quorvane-binary> <source-dir> <build-dir>
+bin=$1
+src=$2
+source "$src/tests/e2e/launch_common.sh"
+
+for tool in Xvfb xdotool import compare tesseract; do
+    command -v "$tool" >/dev/null || { echo "SKIP: no $tool"; exit 0; }
+done
+start_x
+write_demo
+
+# The history of "alpha", 40 lines. The reader drops the line after each stored text line, so
+# every text line is followed by a blank one.
+{
+    echo "# test history"
+    echo '$info=alpha'
+    echo '$mame'
+    echo "Firstline of the Alpha Game history"
+    echo
+    echo "Secondline of the Alpha Game history"
+    echo
+    for i in $(seq 3 40); do
+        echo "Line $i of the history"
+        echo
+    done
+    echo '$end'
+} > "$work/mameinfo.dat"
+sed -i "s|^UseMameInfoDat=0|UseMameInfoDat=1\nMameinfo.dat=$work/mameinfo.dat\nFontsize=24|" "$ini"
+
+# Saves the screen as $work/<name>.png and prints that path.
+screenshot() {
+    import -display "$DISPLAY" -window root "$work/$1.png"
+    echo "$work/$1.png"
+}
+
+# Number of pixels that differ between two screenshots.
+differing_pixels() {
+    compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1 || true
+}
+
+screen_text() {
+    convert "$1" -scale 200% "$1.ocr.png"
+    tesseract "$1.ocr.png" - 2>/dev/null | tr -d '\f'
+}
+
+start_launcher
+browse=$(screenshot browse)
+
+press ctrl                               # GameInfo
+opened=$(screenshot opened)
+[ "$(differing_pixels "$browse" "$opened")" -gt 1000 ] || fail "Control showed no window"
+text=$(screen_text "$opened")
+[[ $text == *Firstline* ]] || fail "the history's first line is not shown: $text"
+
+press Down
+scrolled=$(screenshot scrolled)
+[ "$(differing_pixels "$opened" "$scrolled")" -gt 100 ] || fail "Down did not scroll the text"
+text=$(screen_text "$scrolled")
+[[ $text != *Firstline* && $text == *history* ]] || fail "after Down the screen shows: $text"
+
+press Up
+text=$(screen_text "$(screenshot back)")
+[[ $text == *Firstline* ]] || fail "Up did not scroll back to the first line: $text"
+
+press Escape                             # closes the window only
+sleep 0.6
+expect_alive "after closing the information window"
+closed=$(screenshot closed)
+text=$(screen_text "$closed")
+[[ $text != *Firstline* && $text == *"Alpha Game"* ]] || fail "after Escape the screen shows: $text"
+[ "$(differing_pixels "$browse" "$closed")" -lt 1000 ] || fail "the browse screen did not return"
+
+quit_launcher
+echo PASS
