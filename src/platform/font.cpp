@@ -174,7 +174,9 @@ std::vector<std::string> installedScalableFontNames()
     PatternPtr pattern(FcPatternCreate());
     FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
     std::unique_ptr<FcObjectSet, FcObjectSetDeleter> objects(
-        FcObjectSetBuild(FC_FULLNAME, static_cast<char*>(nullptr)));
+        // The file and face index keep two installed faces that share a full name apart, so
+        // each is listed, as the system's own font enumeration lists them.
+        FcObjectSetBuild(FC_FULLNAME, FC_FILE, FC_INDEX, static_cast<char*>(nullptr)));
     std::unique_ptr<FcFontSet, FcFontSetDeleter> fonts(
         FcFontList(nullptr, pattern.get(), objects.get()));
     if (!fonts) return names;

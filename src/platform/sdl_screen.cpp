@@ -21,6 +21,8 @@
 
 namespace {
 
+constexpr int kJoystickPollMs = 20;  // the pace of the launcher's idle loop before waitEvent
+
 struct WindowDeleter {
     void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
 };
@@ -388,10 +390,18 @@ std::optional<ScreenEvent> SdlScreen::waitEvent(int timeoutMs)
     for (;;) {
         const Uint64 now = SDL_GetTicks64();
         if (now >= deadline) return std::nullopt;
+        const int left = static_cast<int>(deadline - now);
+        if (SDL_WasInit(SDL_INIT_JOYSTICK) && SDL_NumJoysticks() > 0) {
+            // Joysticks are read by polling, and SDL's own wait would then poll every
+            // millisecond: poll at the pace the main loop always had instead.
+            SDL_Delay(static_cast<Uint32>(std::min(left, kJoystickPollMs)));
+            if (auto event = pollEvent()) return event;
+            continue;
+        }
         SDL_Event event;
         // Blocks in the windowing system's connection; SDL_PushEvent from a timer or the audio
         // thread wakes it.
-        if (!SDL_WaitEventTimeout(&event, static_cast<int>(deadline - now))) return pollEvent();
+        if (!SDL_WaitEventTimeout(&event, left)) return pollEvent();
         if (auto translated = translate(event)) return translated;
     }
 }

@@ -153,24 +153,3 @@ bool showGameInfo(PopupContext& context, const std::vector<std::string>& lines)
         context, [&window] { return window.tick(); }, LateTicks::Skip);
     return true;
 }
-
-const std::vector<std::string>* gameInfoLines(const GameTable& table, const GameRecord& game)
-{
-    if (!game.infoLines.empty()) {
-        return &game.infoLines;
-    }
-    if (game.cloneof) {
-        const int index = findFilteredIndex(table, *game.cloneof);
-        if (index >= 0 && table.filtered[static_cast<size_t>(index)] != nullptr &&
-            !table.filtered[static_cast<size_t>(index)]->infoLines.empty()) {
-            return &table.filtered[static_cast<size_t>(index)]->infoLines;
-        }
-    }
-    return nullptr;
-}
-
-bool runGameInfo(PopupContext& context, const GameTable& table, const GameRecord& game)
-{
-    const std::vector<std::string>* lines = gameInfoLines(table, game);
-    return lines != nullptr && showGameInfo(context, *lines);
-}

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/game_record.h"
 #include "platform/canvas.h"
 #include "platform/rect.h"
 #include "ui/popup_loop.h"
@@ -65,11 +64,3 @@ private:
 // launcher is asked to quit. Returns false at once, showing nothing, when there are no lines.
 // Presses made before the window opened are forgotten. GUI thread.
 bool showGameInfo(PopupContext& context, const std::vector<std::string>& lines);
-
-// The history text to show for a game: its own lines, else those of its parent when the parent
-// is in the filtered view; null when there is nothing to show.
-const std::vector<std::string>* gameInfoLines(const GameTable& table, const GameRecord& game);
-
-// The GameInfo command: shows the game's (or its parent's) history text. Returns true when a
-// window was shown; the caller then waits 300 ms and drains the keys.
-bool runGameInfo(PopupContext& context, const GameTable& table, const GameRecord& game);

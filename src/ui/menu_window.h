@@ -49,8 +49,8 @@ public:
     // One tick of input; true when the players asked to close the window. A sub-menu entry
     // opened with page down runs its nested window inside this call.
     bool tick();
-    // Renders the whole menu into the layer's canvas (placing the layer first when its wanted
-    // size changed) and presents the screen.
+    // Renders the whole menu into the layer's canvas and presents the screen. The layer keeps
+    // the size it was given when the window opened: the player-2 turn is always a half turn.
     void draw();
 
     int highlighted() const { return highlighted_; }

@@ -74,8 +74,9 @@ TEST(LoadPicture, BadFilesAreSkipped)
     for (std::size_t keep : {std::size_t(0), std::size_t(8), std::size_t(40), bytes.size() / 2}) {
         std::ofstream(folder.path + "/cut.png", std::ios::binary) << bytes.substr(0, keep);
         // A truncated file either fails or gives a picture of the stated size.
-        if (auto p = loadPicture(folder.path + "/cut.png"))
+        if (auto p = loadPicture(folder.path + "/cut.png")) {
             EXPECT_EQ(p->pixels.size(), std::size_t(p->width) * p->height);
+        }
     }
     ASSERT_TRUE(savePictureAs(quadrantPicture(1, 1), folder.path + "/one.bmp", 24));
     std::filesystem::rename(folder.path + "/one.bmp", folder.path + "/bmp.png");

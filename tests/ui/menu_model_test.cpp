@@ -1,19 +1,10 @@
 #include "ui/menu_model.h"
 
+#include <stdexcept>
+
 #include <gtest/gtest.h>
 
 namespace {
-
-struct FakeJukebox {
-    bool playing = false;
-    int playCalls = 0;
-    int stopCalls = 0;
-    JukeboxHooks hooks()
-    {
-        return {[this] { return playing; }, [this] { ++playCalls, playing = true; },
-                [this] { ++stopCalls, playing = false; }};
-    }
-};
 
 MenuItem& find(Menu& menu, const std::string& label)
 {
@@ -84,26 +75,7 @@ TEST(MenuModel, UntouchedMenuRewritesEverySettingAsShown)
     EXPECT_EQ(s.MusicStopDuringGame, 0);
 }
 
-TEST(MenuModel, ChangedChoicesAreWrittenBack)
-{
-    LauncherSettings s;
-    s.Orientation = 90;
-    Menu menu = buildOptionsMenu(s, kFonts, {});
-    find(menu, "Menu Type").selectNext();             // wraps to "Image Preview"
-    find(menu, "Display Minimum Buttons").selectPrevious();  // "0" wraps to "8"
-    find(menu, "Screen Orientation").selectPrevious();       // "Rotate Right" -> "Inverted"
-    find(menu, "Music Jukebox").submenu[4].selectNext();     // "Repeat Song"
-    s.CurrentOrientation = -90;  // as if player 2 had turned the screen meanwhile
-    const int repeat = s.MusicRepeatSong;
-    applyOptionsMenu(menu, s, {});
-    EXPECT_EQ(s.MenuType, kMenuTypeImageBrowser);
-    EXPECT_EQ(s.MinButtons, 8);
-    EXPECT_EQ(s.Orientation, 180);
-    EXPECT_EQ(s.CurrentOrientation, 180);
-    EXPECT_EQ(s.MusicRepeatSong, repeat ? 0 : 1);
-}
-
-TEST(MenuModel, UnmatchedValuesShowThemselvesAndAreKeptUntilChosen)
+TEST(MenuModel, UnmatchedValuesAreKeptUntilAChoiceIsMade)
 {
     LauncherSettings s;
     s.Fontface = "Comic Neue";  // not installed
@@ -122,35 +94,38 @@ TEST(MenuModel, UnmatchedValuesShowThemselvesAndAreKeptUntilChosen)
     // The choice keys enter the list from its start: forward the first choice, back the last.
     find(menu, "Main Window Font").selectNext();
     find(menu, "Status Bar Font Size").selectPrevious();
-    find(menu, "Screen Orientation").selectNext();
+    find(menu, "Screen Orientation").selectPrevious();  // "Rotate Left"
+    find(menu, "Menu Type").selectNext();
+    find(menu, "Display Minimum Buttons").selectPrevious();  // "0" wraps to "8"
+    find(menu, kMusicJukeboxLabel).submenu[4].selectNext();  // "Repeat Song"
+    const int repeat = s.MusicRepeatSong;
+    s.CurrentOrientation = 180;  // as if player 2 had turned the screen meanwhile
     applyOptionsMenu(menu, s, {});
     EXPECT_EQ(s.Fontface, "Arial");
     EXPECT_EQ(s.StatusBarFontSize, 36);
-    EXPECT_EQ(s.Orientation, 0);
+    EXPECT_EQ(s.Orientation, -90);
+    EXPECT_EQ(s.CurrentOrientation, -90);
+    EXPECT_EQ(s.MenuType, kMenuTypeImageBrowser);
+    EXPECT_EQ(s.MinButtons, 8);
+    EXPECT_EQ(s.MusicRepeatSong, repeat ? 0 : 1);
 }
 
 TEST(MenuModel, PlayingRowStartsAndStopsTheMusic)
 {
-    struct Case {
-        bool playing;
-        bool toggle;
-        int plays;
-        int stops;
-    };
-    // Untouched, the row still ends in the call that keeps the present state.
-    const Case cases[] = {{true, true, 0, 1}, {false, true, 1, 0}, {true, false, 1, 0}};
-    for (const Case& c : cases) {
-        FakeJukebox jukebox;
-        jukebox.playing = c.playing;
+    // {playing, toggled}: untouched, the row still ends in the call that keeps the state.
+    for (const auto& [wasPlaying, toggle] : {std::pair{true, true}, {false, true}, {true, false}}) {
+        bool playing = wasPlaying;
+        int plays = 0, stops = 0;
+        const JukeboxHooks jukebox{[&] { return playing; }, [&] { ++plays, playing = true; },
+                                   [&] { ++stops, playing = false; }};
         LauncherSettings settings;
-        Menu menu = buildOptionsMenu(settings, kFonts, jukebox.hooks());
-        MenuItem& playing = find(menu, kMusicJukeboxLabel).submenu.front();
-        EXPECT_EQ(playing.shownValue(), c.playing ? "Yes" : "No");
-        if (c.toggle) playing.selectNext();
-        applyOptionsMenu(menu, settings, jukebox.hooks());
-        EXPECT_EQ(jukebox.playCalls, c.plays);
-        EXPECT_EQ(jukebox.stopCalls, c.stops);
-        EXPECT_EQ(jukebox.playing, c.playing != c.toggle);
+        Menu menu = buildOptionsMenu(settings, kFonts, jukebox);
+        MenuItem& row = find(menu, kMusicJukeboxLabel).submenu.front();
+        EXPECT_EQ(row.shownValue(), wasPlaying ? "Yes" : "No");
+        if (toggle) row.selectNext();
+        applyOptionsMenu(menu, settings, jukebox);
+        EXPECT_EQ(playing, wasPlaying != toggle);
+        EXPECT_EQ(plays + stops, 1);
     }
 }
 
@@ -158,8 +133,8 @@ TEST(MenuModel, FontNamesSortBytewiseAndTheLastEqualNameIsSelected)
 {
     std::vector<std::string> names = {"arial", "Zapf", "Arial", "\xc3\x89toile", "Arial", "B"};
     sortFontNames(names);
-    EXPECT_EQ(names, (std::vector<std::string>{"Arial", "Arial", "B", "Zapf", "arial",
-                                               "\xc3\x89toile"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Arial", "Arial", "B", "Zapf", "arial", "\xc3\x89toile"}));
     EXPECT_EQ(makeFontItem("Font", "Arial", names).selected, 1);
     EXPECT_EQ(makeFontItem("Font", "ARIAL", names).selected, -1);
 

@@ -18,16 +18,14 @@ struct PopupHarness {
         settings.StatusBarFontFace = "Liberation Sans";
     }
 
-    // Keys held in each tick, in order. A tick starts when the first key every tick asks for
-    // (player 1's SelectUp) is queried. Once the script is used up Exit is held, so that every
-    // open window closes and a broken window cannot hang the test.
+    // Keys held in each tick; a tick starts when player 1's SelectUp (asked first) is queried.
+    // Past the script Exit is held, so that a broken window cannot hang the test.
     std::vector<std::set<int>> steps;
     int step = -1;
     int drains = 0;
     int pageDirtyMarks = 0;
     std::vector<ScreenEventType> dispatched;
-    // Called at the start of each tick with its index (the screen as the tick finds it).
-    std::function<void(int)> onTick;
+    std::function<void(int)> onTick;  // called at the start of each tick with its index
 
     PopupContext context()
     {
@@ -35,13 +33,9 @@ struct PopupHarness {
         c.keyActive = [this](int vk) {
             if (vk == settings.Keymappings.SelectUp) {
                 ++step;
-                if (onTick) {
-                    onTick(step);
-                }
+                if (onTick) onTick(step);
             }
-            if (step >= static_cast<int>(steps.size())) {
-                return vk == settings.Keymappings.Exit;
-            }
+            if (step >= static_cast<int>(steps.size())) return vk == settings.Keymappings.Exit;
             return steps[static_cast<size_t>(step)].count(vk) > 0;
         };
         c.joystickActive = [](int) { return false; };
