@@ -110,6 +110,7 @@ int GameLauncher::launchGame(const GameRecord& game, int& exitCode)
     ProcessRequest request;
     request.commandLine = commandLine;
     request.workingDirectory = workingDirectory;
+    request.whileWaiting = hooks_.whileGameRuns;
     const ProcessResult result = hooks_.runProcess(request);
     screen_.resumeAfterChild();
 

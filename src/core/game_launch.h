@@ -44,6 +44,9 @@ struct LaunchHooks {
     // Why the emulator program cannot run ("" when it can), asked before the launcher gives up
     // its screen. Null: emulatorProgramProblem.
     std::function<std::string(const std::string& program)> checkProgram;
+    // Called about every 100 ms while the emulator runs (may be null): lets the music move on
+    // to its next song during a long game when it is not paused.
+    std::function<void()> whileGameRuns;
 };
 
 // For a program given as a path (with a "/"): a sentence saying that it does not exist, is a

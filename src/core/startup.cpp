@@ -273,7 +273,7 @@ int Launcher::run()
                           LaunchHooks{mameOptionsFromFile(settingsPath_), nullptr,
                                       [this] { return jukebox_->isMusicPlaying(); },
                                       [this](bool paused) { jukebox_->pauseMusic(paused); },
-                                      nullptr});
+                                      nullptr, [this] { jukebox_->handleSongEnded(); }});
     auto eventHandler = [this](const ScreenEvent& e) { handleEvent(e); };
     PopupContext popups =
         makePopupContext(*screen_, display_->fonts(), settings_, clock_, keyboard_, *joystick_,

@@ -206,9 +206,13 @@ ProcessResult runProcess(const ProcessRequest& request)
 
     int status = 0;
     pid_t waited;
-    do {
-        waited = ::waitpid(pid, &status, 0);
-    } while (waited < 0 && errno == EINTR);
+    for (;;) {
+        waited = ::waitpid(pid, &status, request.whileWaiting ? WNOHANG : 0);
+        if (waited < 0 && errno == EINTR) continue;
+        if (waited != 0) break;
+        request.whileWaiting();
+        ::usleep(100 * 1000);
+    }
     if (waited != pid) {
         return failed(ProcessFailure::CannotWait, std::string("waitpid: ") + std::strerror(errno));
     }

@@ -6,6 +6,7 @@
 // executed directly, never through a shell, so nothing in a setting can inject shell syntax.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ struct ProcessRequest {
     std::string workingDirectory;  // empty: the launcher's current folder
     ProcessOutput output = ProcessOutput::Inherit;
     std::string outputPath;  // created or truncated when output is CaptureFile
+    // Called about every 100 ms on the waiting thread while the child runs, when set: the
+    // launcher keeps its background music going through a long game this way.
+    std::function<void()> whileWaiting;
 };
 
 enum class ProcessFailure {

@@ -59,6 +59,21 @@ TEST(RunProcess, PassesWordsAndFolderAndReportsExitStatus)
     std::signal(SIGTERM, previous);
 }
 
+TEST(RunProcess, KeepsCallingBackWhileALongChildRuns)
+{
+    // The launcher's music moves on during a long game through this call; a missing call would
+    // leave the music silent until the game ends, a call after the end would race the exit code.
+    int calls = 0;
+    ProcessRequest request;
+    request.commandLine = "/bin/sh -c \"sleep 0.45; exit 4\"";
+    request.whileWaiting = [&calls] { ++calls; };
+    const ProcessResult result = runProcess(request);
+    ASSERT_EQ(result.failure, ProcessFailure::None) << result.error;
+    EXPECT_EQ(result.exitCode, 4);
+    EXPECT_GE(calls, 3);
+    EXPECT_LE(calls, 6);
+}
+
 TEST(RunProcess, CapturesBothOutputStreamsIntoTheFile)
 {
     ScratchFolder scratch;

@@ -76,4 +76,19 @@ later=$(played_seconds)
 [ "$later" -gt "$after" ] || fail "the music did not resume after the game: $after then $later"
 
 quit_launcher
+
+# Music that is not paused during a game moves on to the next song while the game runs.
+sox -n -r 22050 -c 1 "$work/music/short-a.ogg" synth 4 sine 440 vol 0.1
+sox -n -r 22050 -c 1 "$work/music/short-b.ogg" synth 30 sine 660 vol 0.1
+printf '%s\n' "$work/music/short-a.ogg" "$work/music/short-b.ogg" > "$work/playlist.txt"
+sed -i "s|^MusicPlayAtStartup=1|MusicPlayAtStartup=1\nMusicStopDuringGame=0|" "$ini"
+: > "$log"
+start_launcher
+expect_bar 'Playing "short-a"'
+press 1
+wait_for_runs 1
+expect_bar 'Playing "short-b"'
+into_b=$(played_seconds)
+[ "$into_b" -ge 3 ] || fail "the next song started only after the game: ${into_b}s into it"
+quit_launcher
 echo PASS
