@@ -35,7 +35,7 @@ TEST(ScanRomFolder, MarksTheFirstRecordOfEachFileName)
 
 namespace {
 
-struct GameSpec {
+struct GameRow {
     const char* romname;
     int present;
     const char* cloneof;  // "" for none
@@ -48,7 +48,7 @@ struct GameSpec {
 
 GameTable makeTable()
 {
-    const GameSpec specs[] = {
+    const GameRow games[] = {
         {"parent", 1, "", "", 2, "raster", 2, 2, 2, kControlJoy8Way},
         {"clonegood", 1, "parent", "parent", 1, "raster", 1, 1, 1, kControlJoy4Way},
         {"clonenoparentrom", 1, "missingrom", "", 2, "vector", 2, 0, 1, kControlDial},
@@ -62,7 +62,7 @@ GameTable makeTable()
         {"negative", 1, "", "", 2, "raster", -1, 9, 0, kControlPaddle},
     };
     GameTable table;
-    for (const auto& s : specs) {
+    for (const auto& s : games) {
         auto game = makeGame(s.romname);
         game->present = s.present;
         if (*s.cloneof) game->cloneof = s.cloneof;
