@@ -43,20 +43,24 @@ fail() {
 
 # A private X server, so that the test neither needs nor disturbs a desktop.
 start_x() {
-    local n
-    for n in $(seq 90 130); do
-        [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        xvfb_pid=$!
-        export DISPLAY=":$n"
-        for _ in $(seq 50); do
-            if xdotool getmouselocation >/dev/null 2>&1; then return 0; fi
-            kill -0 "$xvfb_pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        xvfb_pid=
+    # Xvfb picks a free display itself and writes its number once it accepts connections, so
+    # the test never talks to another test's server that is still shutting down.
+    local number_file=$work/display-number n=""
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        n=$(head -n 1 "$number_file" 2>/dev/null)
+        [ -n "$n" ] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.1
     done
-    fail "no X server could be started"
+    [ -n "$n" ] || fail "no X server could be started"
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+        xdotool getmouselocation >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    fail "the X server on $DISPLAY does not answer"
 }
 
 # The stand-in emulator in its own folder, a three-game list, ROM files for all three, and a
