@@ -89,27 +89,12 @@ void Jukebox::stopMusic()
     dispatch(notices);
 }
 
-void Jukebox::nextSong()
-{
-    Notices notices;
-    {
-        std::lock_guard lock(mutex_);
-        if (!ready_) {
-            return;
-        }
-        bool wasPlaying = playing_;
-        if (wasPlaying) {
-            stopMusicLocked(notices);
-        }
-        moveLocked(true);
-        if (wasPlaying) {
-            startSongLocked(true, notices);
-        }
-    }
-    dispatch(notices);
-}
+void Jukebox::nextSong() { skipSong(true); }
 
-void Jukebox::previousSong()
+void Jukebox::previousSong() { skipSong(false); }
+
+// A song that was playing stops and its neighbour starts; a stopped jukebox only moves.
+void Jukebox::skipSong(bool forward)
 {
     Notices notices;
     {
@@ -117,11 +102,11 @@ void Jukebox::previousSong()
         if (!ready_) {
             return;
         }
-        bool wasPlaying = playing_;
+        const bool wasPlaying = playing_;
         if (wasPlaying) {
             stopMusicLocked(notices);
         }
-        moveLocked(false);
+        moveLocked(forward);
         if (wasPlaying) {
             startSongLocked(true, notices);
         }

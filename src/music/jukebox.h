@@ -104,6 +104,7 @@ private:
     using Notices = std::vector<Notice>;
 
     void startSongLocked(bool notify, Notices& notices);
+    void skipSong(bool forward);
     void stopMusicLocked(Notices& notices);
     void moveLocked(bool forward);
     void closeStreamLocked();
