@@ -33,21 +33,6 @@ write_demo
 } > "$work/mameinfo.dat"
 sed -i "s|^UseMameInfoDat=0|UseMameInfoDat=1\nMameinfo.dat=$work/mameinfo.dat\nFontsize=24|" "$ini"
 
-# Saves the screen as $work/<name>.png and prints that path.
-screenshot() {
-    import -display "$DISPLAY" -window root "$work/$1.png"
-    echo "$work/$1.png"
-}
-
-# Number of pixels that differ between two screenshots.
-differing_pixels() {
-    compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1 || true
-}
-
-screen_text() {
-    convert "$1" -scale 200% "$1.ocr.png"
-    tesseract "$1.ocr.png" - 2>/dev/null | tr -d '\f'
-}
 
 start_launcher
 browse=$(screenshot browse)

@@ -201,3 +201,20 @@ quit_launcher() {
 expect_alive() {
     kill -0 "$launcher_pid" 2>/dev/null || fail "the launcher is gone: $1"
 }
+
+# Saves the screen as $work/<name>.png and prints that path.
+screenshot() {
+    import -display "$DISPLAY" -window root "$work/$1.png"
+    echo "$work/$1.png"
+}
+
+# Number of pixels that differ between two screenshots.
+differing_pixels() {
+    compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1 || true
+}
+
+# The text OCR reads off a screenshot.
+screen_text() {
+    convert "$1" -scale 200% "$1.ocr.png"
+    tesseract "$1.ocr.png" - 2>/dev/null | tr -d '\f'
+}

@@ -15,20 +15,6 @@ done
 start_x
 write_demo
 
-# Saves the screen as $work/<name>.png and prints that path.
-screenshot() {
-    import -display "$DISPLAY" -window root "$work/$1.png"
-    echo "$work/$1.png"
-}
-
-differing_pixels() {
-    compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1 || true
-}
-
-screen_text() {
-    convert "$1" -scale 200% "$1.ocr.png"
-    tesseract "$1.ocr.png" - 2>/dev/null | tr -d '\f'
-}
 
 start_launcher
 browse=$(screenshot browse)
