@@ -157,9 +157,8 @@ void BrowseController::startGame()
 
     int exitCode = 0;
     const int ran = commands_.launchGame ? commands_.launchGame(game, exitCode) : 0;
-    // The launcher's window was away while the game ran: the key-ups of keys held at the launch
-    // (StartGame itself) went elsewhere. Forget every held key, or the game would start again.
-    actions_.keyboard().setFocus(false);
+    // The launcher's window was away while the game ran; whether it has the focus again is
+    // asked afresh. Keys still held from the launch are forgotten below.
     actions_.keyboard().setFocus(screen_.hasFocus());
     // A start failure has been reported by the launch itself; only a game that ran and failed
     // gets the launcher's own notice.
@@ -235,5 +234,8 @@ void BrowseController::runMusicCommand(const ActionFlags& flags)
 void BrowseController::discardStalePresses()
 {
     drainScreenEvents(screen_, actions_.keyboard(), onEvent_);
-    actions_.keyboard().discardPresses();
+    // A control still held from the activity that just ended (the Exit that closed a window,
+    // the StartGame that launched a game) must be released before it acts again: otherwise
+    // holding Exit a moment too long would close the window and then quit the launcher.
+    actions_.forgetHeldInputs();
 }

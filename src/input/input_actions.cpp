@@ -98,6 +98,12 @@ bool InputActions::isActive(InputAction action)
     return joystick_.joystickActive(actionJoystickMask(settings_, action)) != 0;
 }
 
+void InputActions::forgetHeldInputs()
+{
+    keyboard_.forgetHeldKeys();
+    joystick_.ignoreHeldInputs();
+}
+
 ActionFlags InputActions::sample()
 {
     ActionFlags flags;

@@ -70,6 +70,10 @@ public:
     // Every action once, in declaration order.
     ActionFlags sample();
 
+    // After a blocking activity: forgets the presses made during it, and the keys and joystick
+    // inputs held now act again only once released and pressed anew.
+    void forgetHeldInputs();
+
     KeyboardState& keyboard() { return keyboard_; }
     Joystick& joystick() { return joystick_; }
 

@@ -92,6 +92,24 @@ int Joystick::directInputActive(int64_t mask)
 
 int Joystick::joystickActive(int64_t mask)
 {
+    const int active = deviceActive(mask);
+    if (isJoystickMask(mask) && (heldOver_ & static_cast<uint32_t>(mask)) != 0) {
+        if (active == 0) heldOver_ &= ~static_cast<uint32_t>(mask);
+        return 0;
+    }
+    return active;
+}
+
+void Joystick::ignoreHeldInputs()
+{
+    heldOver_ = 0;
+    for (uint32_t mask = kJoystickRight; mask <= kJoystickZNegative; mask <<= 1) {
+        if (deviceActive(mask) != 0) heldOver_ |= mask;
+    }
+}
+
+int Joystick::deviceActive(int64_t mask)
+{
     if (directInputInUse) return directInputActive(mask);
     if (settings_.UseJoystick == 0) return 0;
     const auto state = port_.readSystemJoystick();

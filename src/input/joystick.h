@@ -70,8 +70,11 @@ public:
 
     // Non-zero when the mask's input is active now. With directInputInUse the named controller is
     // read whatever UseJoystick says; otherwise the system joystick, only when UseJoystick is 1.
-    // Each call reads the device afresh.
+    // Each call reads the device afresh. An input held over by ignoreHeldInputs() answers 0.
     int joystickActive(int64_t mask);
+    // Inputs active now stay inactive to joystickActive until they have been seen released: the
+    // button or direction that closed a window or started a game, still held, must not act again.
+    void ignoreHeldInputs();
     // The named controller's test: 1 or 0.
     int directInputActive(int64_t mask);
 
@@ -79,11 +82,14 @@ public:
     bool directInputInUse = false;
 
 private:
+    int deviceActive(int64_t mask);
+
     ControllerPort& port_;
     const LauncherSettings& settings_;
     std::ostream& diagnostics_;
     bool joystickPresent_ = false;
     SystemJoystickRanges ranges_;
+    uint32_t heldOver_ = 0;  // masks ignored until released
 };
 
 // The catalogue build's joystick step: with UseDirectInput on and a controller of the configured

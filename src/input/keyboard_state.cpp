@@ -15,6 +15,7 @@ void KeyboardState::keyUp(int virtualKey)
 {
     if (!valid(virtualKey)) return;
     down_[virtualKey] = false;
+    heldOver_[virtualKey] = false;
 }
 
 void KeyboardState::setFocus(bool focused)
@@ -23,6 +24,7 @@ void KeyboardState::setFocus(bool focused)
     if (!focused) {
         down_.fill(false);
         pressed_.fill(false);
+        heldOver_.fill(false);
     }
 }
 
@@ -49,7 +51,7 @@ bool KeyboardState::handleEvent(const ScreenEvent& event)
 KeyboardState::KeyQuery KeyboardState::query(int virtualKey)
 {
     if (!valid(virtualKey)) return {};
-    KeyQuery result{down_[virtualKey], pressed_[virtualKey]};
+    KeyQuery result{down_[virtualKey] && !heldOver_[virtualKey], pressed_[virtualKey]};
     pressed_[virtualKey] = false;
     return result;
 }
@@ -64,4 +66,10 @@ int KeyboardState::keyActive(int virtualKey)
 void KeyboardState::discardPresses()
 {
     for (int code = 0; code <= kLastVirtualKey; ++code) query(code);
+}
+
+void KeyboardState::forgetHeldKeys()
+{
+    pressed_.fill(false);
+    heldOver_ = down_;
 }

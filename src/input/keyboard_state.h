@@ -44,6 +44,10 @@ public:
     // Queries every code 0 to 254 once and drops the answers, so that presses made during a
     // blocking activity (a game, a pop-up window, the catalogue build) do not act afterwards.
     void discardPresses();
+    // Forgets the presses and treats every key held now as up, until it is released and pressed
+    // again: the key that closed a window or started a game must not act again because it is
+    // still down a moment later.
+    void forgetHeldKeys();
 
 private:
     static bool valid(int virtualKey)
@@ -53,5 +57,6 @@ private:
 
     std::array<bool, 256> down_{};
     std::array<bool, 256> pressed_{};
+    std::array<bool, 256> heldOver_{};  // down, but held since forgetHeldKeys(): reads as up
     bool focus_ = false;
 };

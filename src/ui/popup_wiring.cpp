@@ -8,7 +8,12 @@ PopupContext makePopupContext(Screen& screen, FontCache& fonts, LauncherSettings
     PopupContext context{screen, fonts, settings, clock, {}, {}, {}, {}, std::move(markPageDirty)};
     context.keyActive = [&keyboard](int virtualKey) { return keyboard.keyActive(virtualKey) != 0; };
     context.joystickActive = [&joystick](int mask) { return joystick.joystickActive(mask) != 0; };
-    context.drainKeys = [&keyboard] { keyboard.discardPresses(); };
+    // Presses made before a window opened are forgotten, and so are controls still held from
+    // the one that opened or closed it: they act again only after a release.
+    context.drainKeys = [&keyboard, &joystick] {
+        keyboard.forgetHeldKeys();
+        joystick.ignoreHeldInputs();
+    };
     context.dispatchMainWindowEvent =
         [&keyboard, handler = std::move(mainWindowHandler)](const ScreenEvent& event) {
             if (!keyboard.handleEvent(event) && handler) {

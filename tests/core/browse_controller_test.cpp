@@ -61,7 +61,10 @@ struct Harness {
             if (menuChanges) menuChanges();
             return menuShown;
         };
-        c.openGameInfo = [this](const auto& lines) { log.push_back("info " + lines.front()); };
+        c.openGameInfo = [this](const auto& lines) {
+            log.push_back("info " + lines.front());
+            if (duringGameInfo) duringGameInfo();
+        };
         c.musicPlay = [this] { log.push_back("play"); };
         c.musicStop = [this] { log.push_back("stop"); };
         controller = std::make_unique<BrowseController>(settings, table, position, actions, screen,
@@ -99,7 +102,7 @@ struct Harness {
     FakeView view;
     RecordingSounds sounds;
     std::vector<std::string> log;
-    std::function<void()> duringLaunch, menuChanges;
+    std::function<void()> duringLaunch, menuChanges, duringGameInfo;
     int launchRan = 1, launchExitCode = 0;
     int64_t launchMs = 0;
     bool menuShown = true;
@@ -241,6 +244,25 @@ TEST(BrowseController, PressesDuringAGameAreDiscardedButOtherEventsAreNot)
     EXPECT_TRUE(h.quitQueued());  // a quit asked for meanwhile still ends the launcher
 }
 
+TEST(BrowseController, ExitHeldWhenAWindowClosesDoesNotQuitTheLauncher)
+{
+    for (const bool menu : {false, true}) {
+        Harness h(3);
+        h.settings.UseMameInfoDat = 1;
+        h.table.games[0]->infoLines = {"history"};
+        // The window closed on Exit, which is still held a moment later.
+        h.menuChanges = h.duringGameInfo = [&h] { h.keyboard.keyDown(h.keys.Exit); };
+        h.tick({menu ? h.keys.ShowMenu : h.keys.GameInfo});
+        h.tick({});
+        EXPECT_FALSE(h.quitQueued()) << menu;
+        h.keyboard.keyUp(h.keys.Exit);
+        h.tick({});
+        EXPECT_FALSE(h.quitQueued()) << menu;
+        h.tick({h.keys.Exit});  // pressed anew
+        EXPECT_TRUE(h.quitQueued()) << menu;
+    }
+}
+
 TEST(BrowseController, GameInfoMenuAndMusic)
 {
     struct Info {
@@ -296,7 +318,7 @@ TEST(BrowseController, GameInfoMenuAndMusic)
     EXPECT_EQ(h.view.updates, 1);
 }
 
-TEST(BrowseController, HeldJoystickActsOnEveryCatchUpTickAfterALongGame)
+TEST(BrowseController, CatchUpTicksAfterALongGameIgnoreAJoystickHeldThroughIt)
 {
     Harness h(1000);
     h.settings.UseDirectInput = 0;
@@ -310,10 +332,14 @@ TEST(BrowseController, HeldJoystickActsOnEveryCatchUpTickAfterALongGame)
     runTickLoop(h.screen, h.clock, h.keyboard, nullptr, [&] {
         tickTimes.push_back(h.nowMs());
         h.controller->browseTick();
-        if (tickTimes.size() == 1 + 605) h.screen.postQuit();
+        const size_t n = tickTimes.size();
+        if (n == 1 + 605) h.port.systemState = SystemJoystickState{32768, 32768, 0};  // released
+        if (n == 1 + 606) h.port.systemState = SystemJoystickState{32768, 65535, 0};  // pushed
+        if (n == 1 + 607) h.screen.postQuit();
     });
     // Tick 1 at 100 ms moved once and launched; the game and the 500 ms pause owe 605 ticks
-    // (200 .. 60600 ms), run at once, each moving again.
-    EXPECT_EQ(h.position.selectedIndex, 606);
+    // (200 .. 60600 ms), run at once. The direction held through the game moves nothing until
+    // it has been let go and pushed again.
     EXPECT_EQ(std::count(tickTimes.begin(), tickTimes.end(), 60'600), 605);
+    EXPECT_EQ(h.position.selectedIndex, 2);
 }

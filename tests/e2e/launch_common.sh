@@ -199,7 +199,12 @@ quit_launcher() {
 }
 
 expect_alive() {
-    kill -0 "$launcher_pid" 2>/dev/null || fail "the launcher is gone: $1"
+    if ! kill -0 "$launcher_pid" 2>/dev/null; then
+        local rc=0
+        wait "$launcher_pid" || rc=$?
+        launcher_pid=
+        fail "the launcher is gone (exit code $rc): $1"
+    fi
 }
 
 # Saves the screen as $work/<name>.png and prints that path.

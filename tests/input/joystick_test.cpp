@@ -113,3 +113,32 @@ TEST(Joystick, HotPlugAndFailedReads)
     EXPECT_EQ(joystick.releaseDirectInput(), 1);
     EXPECT_EQ(joystick.directInputActive(kJoystickButton1), 0);
 }
+
+TEST(Joystick, InputsHeldWhenIgnoredActOnlyAfterARelease)
+{
+    for (int useDirectInput : {0, 1}) {
+        FakeControllerPort port;
+        port.attached = {{"Pad", 3, 24}};
+        port.controllerState = button(1);
+        port.controllerState->x = 1000;
+        port.systemState = SystemJoystickState{65535, 32768, 0x1};
+        LauncherSettings settings;
+        settings.UseDirectInput = useDirectInput;
+        std::ostringstream out;
+        Joystick joystick(port, settings, out);
+        setUpControllers(joystick, settings, out);
+        joystick.ignoreHeldInputs();  // right and button 1 are held
+        EXPECT_EQ(joystick.joystickActive(kJoystickRight), 0) << useDirectInput;
+        EXPECT_EQ(joystick.joystickActive(kJoystickButton1), 0) << useDirectInput;
+        // Still held: still ignored. Button 1 let go and pressed again acts; right, never seen
+        // released, stays ignored.
+        port.controllerState->buttons[0] = false;
+        port.systemState->buttons = 0;
+        EXPECT_EQ(joystick.joystickActive(kJoystickButton1), 0) << useDirectInput;
+        port.controllerState->buttons[0] = true;
+        port.systemState->buttons = 0x1;
+        EXPECT_NE(joystick.joystickActive(kJoystickButton1), 0) << useDirectInput;
+        EXPECT_EQ(joystick.joystickActive(kJoystickRight), 0) << useDirectInput;
+        EXPECT_EQ(joystick.joystickActive(kJoystickLeft), 0) << useDirectInput;
+    }
+}

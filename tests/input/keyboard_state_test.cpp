@@ -48,3 +48,21 @@ TEST(KeyboardState, CodesThatNameNoKeyAreNeverActive)
     keyboard.keyDown(254);
     EXPECT_EQ(keyboard.keyActive(1) + keyboard.keyActive(254), 2);
 }
+
+TEST(KeyboardState, AKeyHeldWhenForgottenActsOnlyAfterAReleaseAndANewPress)
+{
+    KeyboardState keyboard;
+    keyboard.setFocus(true);
+    keyboard.keyDown(kVkEscape);  // closed a window and is still down
+    keyboard.keyDown('A');
+    keyboard.keyUp('A');
+    keyboard.forgetHeldKeys();
+    EXPECT_EQ(keyboard.keyActive(kVkEscape), 0);
+    EXPECT_EQ(keyboard.keyActive('A'), 0);
+    keyboard.keyDown(kVkEscape);  // auto-repeat while still held
+    EXPECT_EQ(keyboard.keyActive(kVkEscape), 0);
+    keyboard.keyUp(kVkEscape);
+    keyboard.keyDown(kVkEscape);
+    EXPECT_EQ(keyboard.keyActive(kVkEscape), 1);
+    EXPECT_TRUE(keyboard.keyboardFocus());
+}
