@@ -154,7 +154,7 @@ start_launcher() {
 
 # Sends one key (an xdotool key name) and gives the launcher a few ticks to see it.
 press() {
-    xdotool key --delay 80 "$1"
+    xdotool key --delay 20 "$1"
     sleep 0.4
 }
 
