@@ -82,7 +82,9 @@ void LayerStack::composite(const Canvas& frame, Canvas& out, const Rect& area) c
     }
 }
 
-FakeScreen::FakeScreen(int width, int height) : frame_(width, height), presented_(width, height) {}
+FakeScreen::FakeScreen(int width, int height) : LayeredScreen(width, height), presented_(width, height)
+{
+}
 
 void FakeScreen::present()
 {

@@ -184,13 +184,11 @@ private:
     LayerId nextId_ = 1;
 };
 
-// A screen without a window, for tests: events are scripted with push(), timers fire only when
-// the test calls fireTimer(), and present() composes into presented() so that a test can look at
-// what would be on the screen.
-class FakeScreen final : public Screen {
+// A screen that keeps its frame and layers in memory and composites them itself: the real
+// screen and the fake differ only in where the composited picture goes and where events come
+// from.
+class LayeredScreen : public Screen {
 public:
-    FakeScreen(int width, int height);
-
     int width() const override { return frame_.width(); }
     int height() const override { return frame_.height(); }
     Canvas& frame() override { return frame_; }
@@ -201,6 +199,22 @@ public:
     void removeLayer(LayerId id) override { layers_.remove(id); }
     Canvas* layerCanvas(LayerId id) override { return layers_.canvas(id); }
     std::optional<Rect> layerRect(LayerId id) const override { return layers_.rect(id); }
+
+protected:
+    LayeredScreen() = default;
+    LayeredScreen(int width, int height) : frame_(width, height) {}
+
+    Canvas frame_;
+    LayerStack layers_;
+};
+
+// A screen without a window, for tests: events are scripted with push(), timers fire only when
+// the test calls fireTimer(), and present() composes into presented() so that a test can look at
+// what would be on the screen.
+class FakeScreen final : public LayeredScreen {
+public:
+    FakeScreen(int width, int height);
+
     void show() override { shown = true; }
     void present() override;
     void presentArea(const Rect& area) override;
@@ -240,9 +254,7 @@ public:
     std::map<int, int> timers;  // id -> period in ms
 
 private:
-    Canvas frame_;
     Canvas presented_;
-    LayerStack layers_;
     std::mutex mutex_;
     std::deque<ScreenEvent> queue_;
 };

@@ -120,21 +120,11 @@ int virtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode)
     }
 }
 
-class SdlScreen final : public Screen {
+class SdlScreen final : public LayeredScreen {
 public:
     ~SdlScreen() override;
     bool init(const std::string& title, std::string* error);
 
-    int width() const override { return frame_.width(); }
-    int height() const override { return frame_.height(); }
-    Canvas& frame() override { return frame_; }
-    LayerId addLayer(const Rect& rect) override { return layers_.add(rect); }
-    void moveLayer(LayerId id, const Rect& rect) override { layers_.move(id, rect); }
-    void setLayerVisible(LayerId id, bool visible) override { layers_.setVisible(id, visible); }
-    void raiseLayer(LayerId id) override { layers_.raise(id); }
-    void removeLayer(LayerId id) override { layers_.remove(id); }
-    Canvas* layerCanvas(LayerId id) override { return layers_.canvas(id); }
-    std::optional<Rect> layerRect(LayerId id) const override { return layers_.rect(id); }
     void show() override;
     void present() override;
     void presentArea(const Rect& area) override;
@@ -173,14 +163,12 @@ private:
 
     bool videoStarted_ = false;
     std::unique_ptr<SDL_Window, WindowDeleter> window_;
-    Canvas frame_;
     Canvas composed_;
     bool composedValid_ = false;
     // The window surface last drawn to: a new one (after a change of size or full-screen state)
     // holds nothing yet, so the next update sends the whole frame.
     SDL_Surface* lastSurface_ = nullptr;
     bool surfaceStale_ = true;
-    LayerStack layers_;
     Uint32 userEvent_ = 0;
     std::atomic<bool> repaintPending_{false};
     std::vector<std::unique_ptr<Timer>> timers_;
