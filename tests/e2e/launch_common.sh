@@ -46,7 +46,10 @@ start_x() {
     # Xvfb picks a free display itself and writes its number once it accepts connections, so
     # the test never talks to another test's server that is still shutting down.
     local number_file=$work/display-number n=""
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+    # -noreset: by default the server resets when its last client leaves, and a launcher started
+    # right after the previous one quit would find no display during the reset.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$number_file" \
+        >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 100); do
         n=$(head -n 1 "$number_file" 2>/dev/null)
