@@ -1,17 +1,15 @@
-// Helpers shared by the catalogue tests: scratch folders, the stand-in emulator, record builders
-// and a one-line rendering of a record for whole-record comparisons.
+// Helpers shared by the catalogue tests: fixtures, the stand-in emulator, scoped environment
+// variables, record builders and a one-line rendering of a record for whole-record comparisons.
 #pragma once
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
 
 #include "catalogue/game_record.h"
-#include "platform/files.h"
+#include "config/temp_folder.h"
 
 namespace catalogue_test {
 
@@ -23,42 +21,6 @@ inline std::string fixture(const std::string& name)
 inline std::string standInEmulator()
 {
     return std::string(QUORVANE_SOURCE_DIR) + "/tests/support/stand_in_mame.sh";
-}
-
-// A fresh folder under the temporary folder, removed with everything in it at the end.
-class ScratchFolder {
-public:
-    ScratchFolder() : path_(createTemporaryFile(temporaryFolder(), "catalogue-test-").value())
-    {
-        std::filesystem::remove(path_);
-        std::filesystem::create_directory(path_);
-    }
-    ~ScratchFolder()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    std::string write(const std::string& name, const std::string& contents) const
-    {
-        std::ofstream(file(name), std::ios::binary) << contents;
-        return file(name);
-    }
-    bool empty() const { return std::filesystem::is_empty(path_); }
-
-private:
-    std::string path_;
-};
-
-inline std::string readAll(const std::string& path)
-{
-    std::stringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
 }
 
 // Sets (or, with no value, unsets) an environment variable while the object lives.
@@ -74,9 +36,9 @@ public:
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
-    void set(const std::optional<std::string>& value)
+    void set(const std::optional<std::string>& v)
     {
-        value ? setenv(name_, value->c_str(), 1) : unsetenv(name_);
+        v ? setenv(name_, v->c_str(), 1) : unsetenv(name_);
     }
     const char* name_;
     std::optional<std::string> old_;

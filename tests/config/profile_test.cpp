@@ -103,9 +103,8 @@ TEST(ProfileFunctions, SingleCallsWorkOnDisk)
 TEST(ReplaceFileAtomically, ReplacesTheWholeFileOrNothing)
 {
     TempFolder folder;
-    const std::string plain = folder.path("plain.ini");
+    const std::string plain = folder.write("plain.ini", "old");
     const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
-    writeFile(plain, "old");
     fs::permissions(plain, mode);
     fs::create_symlink(plain, folder.path("link.ini"));
     std::string error;
@@ -114,19 +113,16 @@ TEST(ReplaceFileAtomically, ReplacesTheWholeFileOrNothing)
     EXPECT_EQ(fs::status(plain).permissions() & fs::perms::all, mode);
 
     fs::create_directory(folder.path("dir.ini"));
-    const struct {
-        std::string path;
-        std::optional<WriteFault> fault;
-    } cases[] = {
+    const std::pair<std::string, std::optional<WriteFault>> cases[] = {
         {folder.path("missing/a.ini"), std::nullopt},
         {plain + "/a.ini", std::nullopt},
         {folder.path("dir.ini"), std::nullopt},
         {plain, WriteFault{0, ENOSPC}},
         {plain, WriteFault{4096, EIO}},  // dies half-way through the new contents
     };
-    for (const auto& c : cases) {
-        EXPECT_FALSE(replaceFileAtomically(c.path, std::string(1 << 20, 'n'), error, c.fault));
-        EXPECT_NE(error.find(c.path), std::string::npos) << error;
+    for (const auto& [path, fault] : cases) {
+        EXPECT_FALSE(replaceFileAtomically(path, std::string(1 << 20, 'n'), error, fault));
+        EXPECT_NE(error.find(path), std::string::npos) << error;
     }
     EXPECT_EQ(readFile(plain), "keep");
     EXPECT_TRUE(fs::is_directory(folder.path("dir.ini")));

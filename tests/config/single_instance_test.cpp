@@ -12,7 +12,7 @@ using Status = SingleInstance::Status;
 TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstEnds)
 {
     TempFolder folder;
-    const std::string dir = folder.root().string();
+    const std::string dir = folder.dir();
     SingleInstance::Result first = SingleInstance::acquireIn(dir, "appQuorvane");
     ASSERT_EQ(first.status, Status::Acquired) << first.error;
     EXPECT_EQ(SingleInstance::acquireIn(dir, "appQuorvane").status, Status::AlreadyRunning);
@@ -37,7 +37,7 @@ TEST(SingleInstance, UsesTheRuntimeFolder)
     TempFolder folder;
     const char* saved = std::getenv("XDG_RUNTIME_DIR");
     const std::string previous = saved != nullptr ? saved : "";
-    setenv("XDG_RUNTIME_DIR", folder.root().c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", folder.dir().c_str(), 1);
     SingleInstance::Result held = SingleInstance::acquire("appQuorvane");
     saved ? setenv("XDG_RUNTIME_DIR", previous.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
     ASSERT_EQ(held.status, Status::Acquired) << held.error;

@@ -8,26 +8,6 @@
 #include <random>
 #include <string>
 
-class TempFolder {
-public:
-    TempFolder() { std::filesystem::create_directories(root_); }
-    ~TempFolder() { std::filesystem::remove_all(root_, ignored_); }
-
-    std::string path(const std::string& name) const { return (root_ / name).string(); }
-    const std::filesystem::path& root() const { return root_; }
-    long entries() const
-    {
-        using It = std::filesystem::directory_iterator;
-        return std::distance(It(root_), It());
-    }
-
-private:
-    std::filesystem::path root_ =
-        std::filesystem::temp_directory_path() /
-        ("quorvane-config-test-" + std::to_string(std::random_device()()));
-    std::error_code ignored_;
-};
-
 inline void writeFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
@@ -38,3 +18,28 @@ inline std::string readFile(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+class TempFolder {
+public:
+    TempFolder() { std::filesystem::create_directories(root_); }
+    ~TempFolder() { std::filesystem::remove_all(root_, ignored_); }
+
+    std::string path(const std::string& name) const { return (root_ / name).string(); }
+    std::string dir() const { return root_.string(); }
+    // Writes `bytes` to the file `name` in the folder and returns its path.
+    std::string write(const std::string& name, const std::string& bytes) const
+    {
+        writeFile(path(name), bytes);
+        return path(name);
+    }
+    long entries() const
+    {
+        using It = std::filesystem::directory_iterator;
+        return std::distance(It(root_), It());
+    }
+
+private:
+    std::filesystem::path root_ = std::filesystem::temp_directory_path() /
+                                  ("quorvane-test-" + std::to_string(std::random_device()()));
+    std::error_code ignored_;
+};

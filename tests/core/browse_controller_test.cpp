@@ -54,16 +54,16 @@ struct Harness {
             log.push_back("launch " + game.romname);
             if (duringLaunch) duringLaunch();
             clock.advanceMs(launchMs);
-            if (launchRan == 1) exitCode = launchExitCode;
+            exitCode = launchExitCode;
             return launchRan;
         };
         c.openMenu = [this] {
-            if (menuChanges) menuChanges();
+            if (duringWindow) duringWindow();
             return menuShown;
         };
         c.openGameInfo = [this](const auto& lines) {
             log.push_back("info " + lines.front());
-            if (duringGameInfo) duringGameInfo();
+            if (duringWindow) duringWindow();
         };
         c.musicPlay = [this] { log.push_back("play"); };
         c.musicStop = [this] { log.push_back("stop"); };
@@ -102,7 +102,7 @@ struct Harness {
     FakeView view;
     RecordingSounds sounds;
     std::vector<std::string> log;
-    std::function<void()> duringLaunch, menuChanges, duringGameInfo;
+    std::function<void()> duringLaunch, duringWindow;  // run while a game or window is up
     int launchRan = 1, launchExitCode = 0;
     int64_t launchMs = 0;
     bool menuShown = true;
@@ -118,13 +118,11 @@ TEST(BrowseController, MovesAndPagesClampWithTheErrorSoundAtTheEnds)
         int games, start, key, page, expected, composes, updates;
     };
     const Case cases[] = {
-        {5, 0, k.SelectUp, 10, 0, 0, 0},        {5, 4, k.SelectDown, 10, 4, 0, 0},
-        {5, 4, k.SelectPageDown, 10, 4, 0, 0},  {5, 0, k.SelectPageUp, 10, 0, 0, 0},
-        {0, 0, k.SelectDown, 10, 0, 0, 0},      {0, 0, k.SelectPageUp, 10, 0, 0, 0},
-        {5, 2, k.SelectUp, 10, 1, 1, 0},        {5, 2, k.P2SelectDown, 10, 3, 1, 0},
+        {5, 0, k.SelectUp, 10, 0, 0, 0},          {5, 4, k.SelectPageDown, 10, 4, 0, 0},
+        {0, 0, k.SelectDown, 10, 0, 0, 0},        {5, 2, k.P2SelectDown, 10, 3, 1, 0},
         {50, 46, k.SelectPageDown, 10, 49, 1, 1},  // three before the end lands on the last
-        {50, 2, k.SelectPageUp, 10, 0, 1, 1},   {50, 30, k.SelectPageDown, 12, 42, 1, 1},
-        {50, 30, k.P2SelectPageUp, 12, 18, 1, 1}, {50, 2, k.SelectPageDown, -10, 0, 1, 1},
+        {50, 2, k.P2SelectPageUp, 10, 0, 1, 1},   {50, 30, k.SelectPageDown, 12, 42, 1, 1},
+        {50, 2, k.SelectPageDown, -10, 0, 1, 1},  // a degenerate view never leaves the list
     };
     for (const Case& c : cases) {
         Harness h(c.games);
@@ -146,68 +144,46 @@ TEST(BrowseController, MovesAndPagesClampWithTheErrorSoundAtTheEnds)
     EXPECT_EQ(h.view.composes, 2);
 }
 
+// Which keys belong to which player; the turning rule itself is shared with the windows.
 TEST(BrowseController, PlayerTwoTurnsTheScreenAndPlayerOneTurnsItBack)
 {
-    const KeyMappingSettings k;
-    struct Case {
-        int invert, base;
-        std::vector<std::pair<std::vector<int>, int>> steps;  // keys, orientation after
-    };
-    const Case cases[] = {
-        {1, 0, {{{k.P2SelectDown}, 180}, {{k.SelectUp}, 0}}},
-        {1, 0, {{{k.P2SelectDown, k.SelectDown}, 0}}},  // player 1 wins a tie
-        {1, 180, {{{k.P2StartGame}, 0}, {{k.P2SelectUp}, 0}, {{k.Exit}, 180}}},
-        {1, 90, {{{k.P2SelectDown}, -90}, {{k.MusicPlay}, -90}, {{k.GameInfo}, 90}}},
-        {1, -90, {{{k.P2ShowMenu}, 90}}},
-        {0, 0, {{{k.P2SelectDown}, 0}}},
-    };
-    for (const Case& c : cases) {
-        Harness h(0);  // an empty list: nothing else happens
-        h.settings.InvertPlayer2Screen = c.invert;
-        h.settings.Orientation = h.settings.CurrentOrientation = c.base;
-        for (const auto& [keys, orientation] : c.steps) {
-            h.position.pageDirty = false;
-            const int before = h.settings.CurrentOrientation;
-            h.tick(keys);
-            EXPECT_EQ(h.settings.CurrentOrientation, orientation) << c.base;
-            EXPECT_EQ(h.position.pageDirty, before != orientation);
-        }
-    }
-    Harness h(3);  // player-2 Up at the top turns the screen but repaints nothing
+    Harness h(0);  // an empty list: nothing else happens
     h.settings.InvertPlayer2Screen = 1;
-    h.tick({h.keys.P2SelectUp});
-    EXPECT_EQ(h.settings.CurrentOrientation, 180);
-    EXPECT_EQ(h.view.composes, 0);
+    const std::pair<std::vector<int>, int> steps[] = {
+        {{h.keys.P2ShowMenu}, 180}, {{h.keys.MusicPlay}, 180}, {{h.keys.GameInfo}, 0},
+        {{h.keys.P2StartGame}, 180}, {{h.keys.Exit}, 0},
+        {{h.keys.P2SelectDown, h.keys.SelectDown}, 0},  // player 1 wins a tie
+    };
+    for (const auto& [keys, orientation] : steps) {
+        h.position.pageDirty = false;
+        const int before = h.settings.CurrentOrientation;
+        h.tick(keys);
+        EXPECT_EQ(h.settings.CurrentOrientation, orientation) << keys.front();
+        EXPECT_EQ(h.position.pageDirty, before != orientation);
+    }
 }
 
 TEST(BrowseController, LaunchPaths)
 {
     const std::string launching = "show Launching Game: Game 1...";
     const std::string failed = "show Error Launching Mame!";
-    struct Case {
-        int ran, exitCode;
-        bool startSound;
-        std::vector<std::string> log, sounds;
-        int64_t waitedMs;
-    };
-    const Case cases[] = {
-        {1, 0, true, {launching, "launch game1", "close"}, {"start.wav (wait)"}, 500},
-        {1, 3, true, {launching, "launch game1", failed, "close"},
-         {"start.wav (wait)", "error.wav"}, 3500},
-        {1, 139, false, {launching, "launch game1", failed, "close"}, {"error.wav"}, 3500},
+    // {the game ran, its exit code, what was shown, sounds, time waited}
+    const std::tuple<int, int, std::vector<std::string>, std::vector<std::string>, int> cases[] = {
+        {1, 0, {launching, "launch game1", "close"}, {"start.wav (wait)"}, 500},
+        {1, 3, {launching, "launch game1", failed, "close"}, {"start.wav (wait)", "error.wav"},
+         3500},
         // Could not start: the launch has said why; no second notice.
-        {0, 0, true, {launching, "launch game1", "close"}, {"start.wav (wait)"}, 500},
+        {0, 3, {launching, "launch game1", "close"}, {"start.wav (wait)"}, 500},
     };
-    for (const Case& c : cases) {
+    for (const auto& [ran, exitCode, log, sounds, waitedMs] : cases) {
         Harness h(3);
         h.position.selectedIndex = 1;
-        h.launchRan = c.ran;
-        h.launchExitCode = c.exitCode;
-        if (!c.startSound) h.settings.Sounds.StartGame.reset();
+        h.launchRan = ran;
+        h.launchExitCode = exitCode;
         h.tick({h.keys.StartGame});
-        EXPECT_EQ(h.log, c.log) << c.ran << "/" << c.exitCode;
-        EXPECT_EQ(h.sounds.played, c.sounds);
-        EXPECT_EQ(h.nowMs(), c.waitedMs);
+        EXPECT_EQ(h.log, log) << ran << "/" << exitCode;
+        EXPECT_EQ(h.sounds.played, sounds);
+        EXPECT_EQ(h.nowMs(), waitedMs);
         EXPECT_EQ(h.view.invalidates, 1);
     }
     Harness both(2);  // Exit with StartGame: the game runs first, then the launcher quits
@@ -251,7 +227,7 @@ TEST(BrowseController, ExitHeldWhenAWindowClosesDoesNotQuitTheLauncher)
         h.settings.UseMameInfoDat = 1;
         h.table.games[0]->infoLines = {"history"};
         // The window closed on Exit, which is still held a moment later.
-        h.menuChanges = h.duringGameInfo = [&h] { h.keyboard.keyDown(h.keys.Exit); };
+        h.duringWindow = [&h] { h.keyboard.keyDown(h.keys.Exit); };
         h.tick({menu ? h.keys.ShowMenu : h.keys.GameInfo});
         h.tick({});
         EXPECT_FALSE(h.quitQueued()) << menu;
@@ -265,50 +241,41 @@ TEST(BrowseController, ExitHeldWhenAWindowClosesDoesNotQuitTheLauncher)
 
 TEST(BrowseController, GameInfoMenuAndMusic)
 {
-    struct Info {
-        bool ownLines, parentFiltered;
-        std::vector<std::string> log;
-    };
-    const Info infos[] = {{true, true, {"info own"}},
-                          {false, true, {"info parent"}},
-                          {false, false, {}}};  // parent not in the view: no window
-    for (const Info& c : infos) {
+    // {the clone has lines of its own, its parent is in the view, what opens}
+    const std::tuple<bool, bool, std::vector<std::string>> infos[] = {
+        {true, true, {"info own"}}, {false, true, {"info parent"}}, {false, false, {}}};
+    for (const auto& [ownLines, parentFiltered, log] : infos) {
         Harness h(3);
         h.settings.UseMameInfoDat = 1;
         h.table.games[0]->infoLines = {"parent"};
         h.table.games[2]->cloneof = "game0";
-        if (c.ownLines) h.table.games[2]->infoLines = {"own"};
-        if (!c.parentFiltered) h.table.filtered.erase(h.table.filtered.begin());
+        if (ownLines) h.table.games[2]->infoLines = {"own"};
+        if (!parentFiltered) h.table.filtered.erase(h.table.filtered.begin());
         h.position.selectedIndex = h.table.filteredCount() - 1;
         h.tick({h.keys.GameInfo});
-        EXPECT_EQ(h.log, c.log);
-        EXPECT_EQ(h.nowMs(), c.log.empty() ? 0 : 300);
+        EXPECT_EQ(h.log, log);
+        EXPECT_EQ(h.nowMs(), log.empty() ? 0 : 300);
     }
 
-    struct Menu {
-        bool shown;
-        std::vector<int> hidden;  // games the changed filters drop
-        int expected;
-        int64_t waitedMs;
-    };
-    const Menu menus[] = {
-        {true, {0, 1}, 1, 500},  // game 3 is now at position 1
-        {true, {3}, 0, 500},     // the selected game is gone: the first entry
+    // {the menu was shown, games the changed filters drop, selection after, time waited}
+    const std::tuple<bool, std::vector<int>, int, int64_t> menus[] = {
+        {true, {0, 1}, 1, 500},   // game 3 is now at position 1
+        {true, {3}, 0, 500},      // the selected game is gone: the first entry
         {false, {0, 1}, 3, 300},  // no menu shown: nothing re-filtered
     };
-    for (const Menu& c : menus) {
+    for (const auto& [shown, hidden, expected, waitedMs] : menus) {
         Harness h(5);
         h.position.selectedIndex = 3;
-        h.menuShown = c.shown;
-        h.menuChanges = [&h, &c] {
-            for (int i : c.hidden) h.table.games[i]->present = 0;
+        h.menuShown = shown;
+        h.duringWindow = [&h, &hidden = hidden] {
+            for (int i : hidden) h.table.games[i]->present = 0;
             h.settings.DisplayMissingRoms = 0;
         };
         h.position.pageDirty = false;
         h.tick({h.keys.ShowMenu});
-        EXPECT_EQ(h.position.selectedIndex, c.expected);
-        EXPECT_EQ(h.position.pageDirty, c.shown);
-        EXPECT_EQ(h.nowMs(), c.waitedMs);
+        EXPECT_EQ(h.position.selectedIndex, expected);
+        EXPECT_EQ(h.position.pageDirty, shown);
+        EXPECT_EQ(h.nowMs(), waitedMs);
     }
 
     Harness h(2);  // only the first active music command runs

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,7 @@ struct Harness {
                          musicPaused};
             return result;
         };
-        hooks.checkProgram = [](const std::string&) { return std::string(); };
+        hooks.checkProgram = [this](const std::string&) { return programProblem; };
         hooks.isMusicPlaying = [this] { return musicPlaying; };
         hooks.pauseMusic = [this](bool paused) { pauseCalls.push_back(musicPaused = paused); };
         launcher = std::make_unique<GameLauncher>(settings, screen, boxes, hooks);
@@ -49,6 +50,7 @@ struct Harness {
     FakeScreen screen{32, 32};
     RecordingMessageBoxes boxes;
     std::map<std::string, std::string> options;
+    std::string programProblem;
     std::vector<ProcessRequest> requests;
     ProcessResult result;
     bool musicPlaying = false, musicPaused = false;
@@ -60,32 +62,18 @@ struct Harness {
 
 }  // namespace
 
-TEST(GameLaunch, CommandLinesWithOwnParentEmptyAndNoOptions)
+TEST(GameLaunch, CommandLinesAndWorkingFolder)
 {
-    struct Case {
-        GameRecord record;
-        std::map<std::string, std::string> options;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {game("pacman"), {}, "/opt/mame/mame pacman"},  // no trailing blank
-        {game("pacman"), {{"pacman", "-nofilter -volume -5"}},
-         "/opt/mame/mame pacman -nofilter -volume -5"},
-        {game("puckman", "pacman"), {{"pacman", "-ror"}}, "/opt/mame/mame puckman -ror"},
-        {game("puckman", "pacman"), {{"pacman", "-ror"}, {"puckman", "-rol"}},
-         "/opt/mame/mame puckman -rol"},
-        {game("puckman", "pacman"), {{"puckman", ""}, {"pacman", "-ror"}},
-         "/opt/mame/mame puckman -ror"},  // an empty value counts as absent
-        {game("galaxian"), {{"pacman", "-ror"}}, "/opt/mame/mame galaxian"},
-    };
-    for (const Case& c : cases) {
-        Harness h;
-        h.options = c.options;
-        EXPECT_EQ(h.launch(c.record), 1);
-        ASSERT_EQ(h.requests.size(), 1u);
-        EXPECT_EQ(h.requests[0].commandLine, c.expected);
-        EXPECT_EQ(h.requests[0].workingDirectory, "/opt/mame");
-    }
+    Harness h;
+    h.options = {{"pacman", "-ror"}, {"puckman", "-rol"}, {"mspacman", ""}};
+    h.launch(game("galaxian"));            // no options: no trailing blank
+    h.launch(game("puckman", "pacman"));   // its own options beat its parent's
+    h.launch(game("mspacman", "pacman"));  // an empty entry counts as absent
+    ASSERT_EQ(h.requests.size(), 3u);
+    EXPECT_EQ(h.requests[0].commandLine, "/opt/mame/mame galaxian");
+    EXPECT_EQ(h.requests[1].commandLine, "/opt/mame/mame puckman -rol");
+    EXPECT_EQ(h.requests[2].commandLine, "/opt/mame/mame mspacman -ror");
+    EXPECT_EQ(h.requests[0].workingDirectory, "/opt/mame");
     const std::pair<std::string, std::string> folders[] = {
         {"./emu/mame", "./emu"}, {"/mame", "/"}, {"mame", ""}};  // "": the current folder
     for (const auto& [path, folder] : folders) EXPECT_EQ(emulatorWorkingDirectory(path), folder);
@@ -126,7 +114,7 @@ TEST(GameLaunch, ExitCodesStartFailuresMusicAndScreenSaver)
     }
 }
 
-TEST(GameLaunch, OverlongCommandLineIsRefusedNotCut)
+TEST(GameLaunch, OverlongLineEmptyPathOrBadProgramIsRefusedBeforeRunning)
 {
     Harness h;  // 255 characters run; 256 are refused, never cut
     h.settings.MameExe = "/opt/" + std::string(234, 'm') + "/mame";
@@ -135,74 +123,30 @@ TEST(GameLaunch, OverlongCommandLineIsRefusedNotCut)
     EXPECT_EQ(h.requests.back().commandLine.size(), 255u);
     h.options["pacman"] = "-xyz";
     EXPECT_EQ(h.launch(game("pacman")), 0);
-    EXPECT_EQ(h.requests.size(), 1u);
     EXPECT_NE(h.boxes.shown.at(0).text.find("more than the 255 allowed"), std::string::npos);
     h.settings.MameExe = "  ";
     EXPECT_EQ(h.launch(game("pacman")), 0);
+    h.settings.MameExe = "/opt/mame/mame";
+    h.programProblem = "The emulator is a folder.";
+    EXPECT_EQ(h.launch(game("pacman")), 0);
+    EXPECT_EQ(h.boxes.shown.back().text,
+              "Failed to execute [/opt/mame/mame pacman -xyz]!\nThe emulator is a folder.");
+    EXPECT_EQ(h.exitCode, -1);
     EXPECT_EQ(h.requests.size(), 1u);
     EXPECT_EQ(h.screen.suspendCount, 1);
+    EXPECT_TRUE(h.screen.screenSaverEnabled);
 }
 
-class GameLaunchOnDisk : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        const auto* unit = testing::UnitTest::GetInstance();
-        folder = fs::temp_directory_path() /
-                 ("quorvane-launch-" + std::to_string(unit->random_seed()) + "-" +
-                  unit->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder / "emu");
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    int launch(const std::string& mameExe, const GameRecord& record, MameOptionsLookup options,
-               int& exitCode)
-    {
-        settings.MameExe = mameExe;
-        LaunchHooks hooks;
-        hooks.mameOptions = std::move(options);
-        GameLauncher launcher(settings, screen, boxes, hooks);
-        return launcher.launchGame(record, exitCode);
-    }
-
-    fs::path folder;
-    LauncherSettings settings;
-    FakeScreen screen{8, 8};
-    RecordingMessageBoxes boxes;
-};
-
-TEST_F(GameLaunchOnDisk, MissingFolderOrNonExecutableEmulatorIsReportedClearly)
+TEST(GameLaunch, EmulatorProgramProblemsAreNamed)
 {
-    const fs::path plain = folder / "emu" / "plain";
+    const fs::path folder =
+        fs::temp_directory_path() / ("quorvane-launch-" + std::to_string(std::random_device{}()));
+    fs::create_directories(folder);
+    const fs::path plain = folder / "plain";
     std::ofstream(plain) << "#!/bin/sh\nexit 0\n";
     fs::permissions(plain, fs::perms::owner_read | fs::perms::owner_write);
-    const std::pair<std::string, std::string> cases[] = {
-        {(folder / "emu" / "missing").string(), "does not exist"},
-        {(folder / "emu").string(), "is a folder"},
-        {plain.string(), "is not executable"},
-        {"quorvane-no-such-emulator", ""},  // a bare name: the runner finds out on PATH
-    };
-    for (const auto& [path, reason] : cases) {
-        boxes.shown.clear();
-        int exitCode = -1;
-        EXPECT_EQ(launch(path, game("pong"), nullptr, exitCode), 0) << path;
-        EXPECT_EQ(exitCode, -1);
-        ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_EQ(boxes.shown[0].text.rfind("Failed to execute [" + path + " pong]!", 0), 0u);
-        EXPECT_NE(boxes.shown[0].text.find(reason), std::string::npos) << boxes.shown[0].text;
-        EXPECT_TRUE(screen.screenSaverEnabled);
-    }
-    // Only the bare name got as far as the runner; the window came back.
-    EXPECT_EQ(screen.suspendCount, 1);
-    EXPECT_EQ(screen.resumeCount, 1);
-}
-
-TEST_F(GameLaunchOnDisk, OptionsComeFromTheSettingsFile)
-{
-    const fs::path ini = folder / "launcher.ini";
-    std::ofstream(ini) << "[Mameoptions]\nPacMan = -video none\nmspacman=\n";
-    // Keys match without regard to case; the empty clone entry falls back to the parent.
-    EXPECT_EQ(findMameOptions(game("mspacman", "pacman"), mameOptionsFromFile(ini.string())),
-              "-video none");
+    EXPECT_NE(emulatorProgramProblem(folder.string()).find("is a folder"), std::string::npos);
+    EXPECT_NE(emulatorProgramProblem(plain.string()).find("is not executable"), std::string::npos);
+    EXPECT_EQ(emulatorProgramProblem("quorvane-no-such-emulator"), "");  // the runner searches PATH
+    fs::remove_all(folder);
 }

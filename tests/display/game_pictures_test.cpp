@@ -28,11 +28,8 @@ TEST(LoadPicture, EveryPixelLayoutComesOutUpright)
 {
     TempFolder folder("image");
     const Picture source = quadrantPicture(13, 7);  // odd sizes: padded rows
-    struct {
-        int layout;
-        uint32_t topLeft, topRight, bottomLeft;
-        int tolerance;
-    } cases[] = {
+    // {layout, top-left, top-right, bottom-left, tolerance}; bottom-right is white in each.
+    const uint32_t cases[][5] = {
         {32, 0xFFD00000, 0xFF00A000, 0xFF0000D0, 0},
         {24, 0xFFD00000, 0xFF00A000, 0xFF0000D0, 0},
         {8, 0xFFD00000, 0xFF00A000, 0xFF0000D0, 8},
@@ -41,16 +38,17 @@ TEST(LoadPicture, EveryPixelLayoutComesOutUpright)
         {1, 0xFF000000, 0xFF000000, 0xFF000000, 0},
     };
     for (auto& c : cases) {
-        SCOPED_TRACE(c.layout);
-        const std::string path = folder.path + "/p" + std::to_string(c.layout) + ".png";
-        ASSERT_TRUE(savePictureAs(source, path, c.layout));
+        SCOPED_TRACE(c[0]);
+        const std::string path = folder.path + "/p" + std::to_string(c[0]) + ".png";
+        ASSERT_TRUE(savePictureAs(source, path, static_cast<int>(c[0])));
         auto p = loadPicture(path);
         ASSERT_TRUE(p);
         ASSERT_EQ(p->pixels.size(), 13u * 7u);
-        EXPECT_LE(channelDistance(at(*p, 1, 1), c.topLeft), c.tolerance);
-        EXPECT_LE(channelDistance(at(*p, 11, 1), c.topRight), c.tolerance);
-        EXPECT_LE(channelDistance(at(*p, 1, 5), c.bottomLeft), c.tolerance);
-        EXPECT_LE(channelDistance(at(*p, 11, 5), 0xFFFFFFFF), c.tolerance);
+        const int tolerance = static_cast<int>(c[4]);
+        EXPECT_LE(channelDistance(at(*p, 1, 1), c[1]), tolerance);
+        EXPECT_LE(channelDistance(at(*p, 11, 1), c[2]), tolerance);
+        EXPECT_LE(channelDistance(at(*p, 1, 5), c[3]), tolerance);
+        EXPECT_LE(channelDistance(at(*p, 11, 5), 0xFFFFFFFF), tolerance);
     }
     Picture alpha{2, 1, {0x80800000, 0x00000000}};  // half-transparent red, clear
     ASSERT_TRUE(savePictureAs(alpha, folder.path + "/a.png", 32));
@@ -66,7 +64,8 @@ TEST(LoadPicture, BadFilesAreSkipped)
     std::ofstream(folder.path + "/text.png") << "this is not a picture";
     std::filesystem::create_directories(folder.path + "/folder.png");
     ASSERT_TRUE(savePictureAs(quadrantPicture(64, 64), folder.path + "/whole.png", 24));
-    ASSERT_TRUE(savePictureAs(quadrantPicture(kMaxPictureSide + 1, 1), folder.path + "/wide.png", 24));
+    ASSERT_TRUE(
+        savePictureAs(quadrantPicture(kMaxPictureSide + 1, 1), folder.path + "/wide.png", 24));
     for (const char* name : {"text.png", "folder.png", "missing.png", "wide.png"})
         EXPECT_FALSE(loadPicture(folder.path + "/" + name)) << name;
     std::ifstream in(folder.path + "/whole.png", std::ios::binary);
@@ -90,19 +89,15 @@ TEST(FindPicture, OwnThenParentThenNothing)
     savePictureAs(quadrantPicture(4, 4), dir + "/parent.png", 24);
     savePictureAs(quadrantPicture(4, 4), dir + "/owned.png", 24);
     std::filesystem::create_directories(dir + "/afolder.png");
-    struct {
-        const char *name, *cloneof;
-        std::optional<std::string> expected;
-    } cases[] = {
-        {"owned", "parent", dir + "/owned.png"},
-        {"clone", "parent", dir + "/parent.png"},
-        {"orphan", "nothere", std::nullopt},
-        {"afolder", nullptr, std::nullopt},  // a folder where the file was expected
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"owned", dir + "/owned.png"},
+        {"clone", dir + "/parent.png"},
+        {"afolder", std::nullopt},  // a folder where the file was expected, and no parent
     };
-    for (auto& c : cases) {
-        auto game = makeGame(c.name, c.name);
-        if (c.cloneof) game->cloneof = c.cloneof;
-        EXPECT_EQ(findPicture(dir, *game), c.expected) << c.name;
+    for (auto& [name, expected] : cases) {
+        auto game = makeGame(name, name);
+        game->cloneof = name == std::string("afolder") ? "nothere" : "parent";
+        EXPECT_EQ(findPicture(dir, *game), expected) << name;
     }
 }
 
@@ -111,33 +106,24 @@ TEST(TurnPicture, CornersGoWhereTheViewerExpects)
     EXPECT_EQ(dibRowStride(5, 24), 16);
     Picture source{7, 4, std::vector<uint32_t>(28, 0)};
     source.pixels[1 * 7 + 5] = 1;  // (5, 1)
-    struct {
-        int orientation, w;
-        Point mark;
-    } cases[] = {{-90, 4, {1, 1}}, {90, 4, {2, 5}}, {180, 7, {1, 2}}, {0, 7, {5, 1}}, {45, 7, {5, 1}}};
+    // {orientation, width, where the mark lands}
+    const int cases[][4] = {{-90, 4, 1, 1}, {90, 4, 2, 5}, {180, 7, 1, 2}, {45, 7, 5, 1}};
     for (auto& c : cases) {
-        const Picture turned = turnPicture(source, c.orientation);
-        ASSERT_EQ(turned.width, c.w) << c.orientation;
-        EXPECT_EQ(at(turned, c.mark.x, c.mark.y), 1u) << c.orientation;
+        const Picture turned = turnPicture(source, c[0]);
+        ASSERT_EQ(turned.width, c[1]) << c[0];
+        EXPECT_EQ(at(turned, c[2], c[3]), 1u) << c[0];
     }
     EXPECT_TRUE(turnPicture(Picture{}, 90).pixels.empty());
 }
 
+// Two corners here; the list view's golden frames show all four orientations.
 TEST(PicturePlacement, CornersFitAndResize)
 {
     const Rect area{0, 20, 800, 580};
-    struct {
-        int orientation;
-        Point shot, flyer;
-    } corners[] = {{0, {690, 520}, {690, 30}},
-                   {-90, {690, 30}, {10, 30}},
-                   {90, {10, 520}, {690, 520}},
-                   {180, {10, 30}, {10, 520}}};
-    for (auto& c : corners) {
-        EXPECT_EQ(cornerPicturePosition(PictureKind::Screenshot, c.orientation, area, 100, 50),
-                  c.shot);
-        EXPECT_EQ(cornerPicturePosition(PictureKind::Flyer, c.orientation, area, 100, 50), c.flyer);
-    }
+    EXPECT_EQ(cornerPicturePosition(PictureKind::Screenshot, 0, area, 100, 50), (Point{690, 520}));
+    EXPECT_EQ(cornerPicturePosition(PictureKind::Flyer, 0, area, 100, 50), (Point{690, 30}));
+    EXPECT_EQ(cornerPicturePosition(PictureKind::Screenshot, 90, area, 100, 50), (Point{10, 520}));
+    EXPECT_EQ(cornerPicturePosition(PictureKind::Flyer, 90, area, 100, 50), (Point{690, 520}));
     const Rect box{10, 20, 194, 264};
     EXPECT_EQ(fittedPictureRect(box, 100, 50), (Rect{10, 96, 194, 188}));
     EXPECT_EQ(fittedPictureRect(box, 50, 200), (Rect{71, 20, 132, 264}));

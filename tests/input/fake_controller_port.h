@@ -19,7 +19,6 @@ public:
     }
     std::optional<ControllerState> readController() override
     {
-        ++controllerReads;
         return chosen ? controllerState : std::nullopt;
     }
     void closeController() override { chosen.reset(); }
@@ -28,17 +27,11 @@ public:
         if (attached.empty()) return std::nullopt;
         return ranges;
     }
-    std::optional<SystemJoystickState> readSystemJoystick() override
-    {
-        ++systemReads;
-        return systemState;
-    }
+    std::optional<SystemJoystickState> readSystemJoystick() override { return systemState; }
 
     std::vector<ControllerInfo> attached;
     std::optional<ControllerInfo> chosen;
     std::optional<ControllerState> controllerState = ControllerState{};
     std::optional<SystemJoystickState> systemState;
     SystemJoystickRanges ranges;
-    int controllerReads = 0;
-    int systemReads = 0;
 };

@@ -25,20 +25,17 @@ struct Rig {
 
 }  // namespace
 
-TEST(InputActions, KeyFirstThenJoystickAndPlayerTwoKeyboardOnly)
+TEST(InputActions, EachKeyActsAloneAndPlayerTwoHasNoJoystick)
 {
     Rig rig;
     for (int i = 0; i < kInputActionCount; ++i) {
         const auto action = static_cast<InputAction>(i);
         const int key = actionKey(rig.settings, action);
         rig.keyboard.keyDown(key);
-        const int reads = rig.port.controllerReads;
         const ActionFlags flags = rig.actions.sample();
         for (int j = 0; j < kInputActionCount; ++j)
             EXPECT_EQ(flags[static_cast<InputAction>(j)], i == j) << keyMappingName(action);
         EXPECT_EQ(flags.anyPlayer2(), isPlayer2Action(action));
-        // The joystick is asked only for the 12 actions with a mask whose key was not active.
-        EXPECT_EQ(rig.port.controllerReads - reads, isPlayer2Action(action) ? 12 : 11);
         rig.keyboard.keyUp(key);
         rig.keyboard.discardPresses();
     }

@@ -24,9 +24,8 @@ TEST(MenuGolden, OptionsMenuInEachOrientation)
         h.settings.CurrentOrientation = h.settings.Orientation = orientation;
         h.settings.Fontcolor = 0x202020;
         h.settings.Backgroundcolor = 0xE0F0FF;
-        PopupContext context = h.context();
         Menu menu = buildOptionsMenu(h.settings, {"Liberation Sans", "Liberation Serif"}, {});
-        MenuWindow window(context, menu);
+        MenuWindow window(h.context, menu);
         h.steps = {{h.settings.Keymappings.SelectDown},
                    {h.settings.Keymappings.SelectDown},
                    {h.settings.Keymappings.SelectPageDown}};  // "Main Window Font Size" 20
@@ -52,8 +51,7 @@ TEST(MenuGolden, InfoWindowInEachOrientation)
         h.settings.CurrentOrientation = orientation;
         h.settings.Fontcolor = 0x101060;
         h.settings.Backgroundcolor = 0xF0FFF0;
-        PopupContext context = h.context();
-        InfoWindow window(context, lines);
+        InfoWindow window(h.context, lines);
         h.steps = {{h.settings.Keymappings.SelectDown}};  // scrolled by one wrapped line
         window.tick();
         EXPECT_TRUE(

@@ -16,7 +16,27 @@ struct PopupHarness {
     {
         settings.Fontface = "Liberation Sans";
         settings.StatusBarFontFace = "Liberation Sans";
+        context.keyActive = [this](int vk) {
+            if (vk == settings.Keymappings.SelectUp) {
+                ++step;
+                if (onTick) onTick(step);
+            }
+            if (step >= static_cast<int>(steps.size())) return vk == settings.Keymappings.Exit;
+            return steps[static_cast<size_t>(step)].count(vk) > 0;
+        };
+        context.joystickActive = [](int) { return false; };
+        context.drainKeys = [this] { ++drains; };
+        context.dispatchMainWindowEvent = [this](const ScreenEvent& e) {
+            dispatched.push_back(e.type);
+        };
+        context.markPageDirty = [this] { ++pageDirtyMarks; };
     }
+
+    FakeScreen screen;
+    FontCache fonts;
+    LauncherSettings settings;
+    ManualClock clock;
+    PopupContext context{screen, fonts, settings, clock, {}, {}, {}, {}, {}};
 
     // Keys held in each tick; a tick starts when player 1's SelectUp (asked first) is queried.
     // Past the script Exit is held, so that a broken window cannot hang the test.
@@ -26,27 +46,4 @@ struct PopupHarness {
     int pageDirtyMarks = 0;
     std::vector<ScreenEventType> dispatched;
     std::function<void(int)> onTick;  // called at the start of each tick with its index
-
-    PopupContext context()
-    {
-        PopupContext c{screen, fonts, settings, clock, {}, {}, {}, {}, {}};
-        c.keyActive = [this](int vk) {
-            if (vk == settings.Keymappings.SelectUp) {
-                ++step;
-                if (onTick) onTick(step);
-            }
-            if (step >= static_cast<int>(steps.size())) return vk == settings.Keymappings.Exit;
-            return steps[static_cast<size_t>(step)].count(vk) > 0;
-        };
-        c.joystickActive = [](int) { return false; };
-        c.drainKeys = [this] { ++drains; };
-        c.dispatchMainWindowEvent = [this](const ScreenEvent& e) { dispatched.push_back(e.type); };
-        c.markPageDirty = [this] { ++pageDirtyMarks; };
-        return c;
-    }
-
-    FakeScreen screen;
-    FontCache fonts;
-    LauncherSettings settings;
-    ManualClock clock;
 };

@@ -1,5 +1,7 @@
 #include "ui/menu_window.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "menu_test_harness.h"
@@ -21,53 +23,37 @@ Menu smallMenu()
 
 }  // namespace
 
-TEST(MenuWindowGeometry, CentredSwappedForQuarterTurnsAndNeverNegative)
+TEST(MenuWindowGeometry, CentredHeldToTheScreenAndTheHighlightOnThePage)
 {
-    struct Case {
-        int orientation, entries, labelWidth, mainWidth, mainHeight;
-        Rect expected;
-    };
-    // Labels of 200 and values of 150 pixels, lines of 20: 25 entries make a 462 x 500 client.
+    // {orientation, entries, label width, main width, main height, expected}. Labels of 200 and
+    // values of 150 pixels, lines of 20: 25 entries make a 462 x 500 client, swapped when turned.
     // A window larger than the main window is held to it, at 0 on that axis.
-    const Case cases[] = {
+    const std::tuple<int, int, int, int, int, Rect> cases[] = {
         {0, 25, 200, 1024, 768, {281, 134, 743, 634}},
-        {180, 25, 200, 1024, 768, {281, 134, 743, 634}},
         {90, 25, 200, 1024, 768, {262, 153, 762, 615}},
-        {-90, 25, 200, 1024, 768, {262, 153, 762, 615}},
-        {0, 100, 200, 1024, 768, {281, 0, 743, 768}},
         {90, 100, 200, 1024, 768, {0, 153, 1024, 615}},
         {0, 2, 5000, 300, 200, {0, 80, 300, 120}},
         {0, 0, 0, 0, 0, {0, 0, 1, 1}},
         {0, 1'000'000, 2'000'000'000, 640, 480, {0, 0, 640, 480}},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(menuWindowRect(c.orientation, c.labelWidth, 150, 20, c.entries, c.mainWidth,
-                                 c.mainHeight),
-                  c.expected)
-            << c.orientation << " " << c.entries;
-    }
-}
+    for (const auto& [orientation, entries, labelWidth, w, h, expected] : cases)
+        EXPECT_EQ(menuWindowRect(orientation, labelWidth, 150, 20, entries, w, h), expected)
+            << orientation << " " << entries;
 
-TEST(MenuWindowGeometry, HighlightStaysOnThePage)
-{
-    // {highlighted, firstVisible, visible lines, entries, expected first visible}
-    const int cases[][5] = {
-        {9, 0, 10, 25, 0},   {10, 0, 10, 25, 5},
-        {24, 0, 10, 25, 15},  // the last entry: entries 15 to 24
-        {0, 15, 10, 25, 0},   // wrapped to the first: entries 0 to 9
-        {3, 0, 0, 25, 3},    {2, 0, 40, 25, 0},
-    };
-    for (const auto& c : cases) {
+    // {highlighted, first visible, visible lines, entries, expected first visible}
+    const int pages[][5] = {{9, 0, 10, 25, 0},   {10, 0, 10, 25, 5},
+                            {24, 0, 10, 25, 15},  // the last entry: entries 15 to 24
+                            {0, 15, 10, 25, 0},   // wrapped to the first: entries 0 to 9
+                            {3, 0, 0, 25, 3},    {2, 0, 40, 25, 0}};
+    for (const auto& c : pages)
         EXPECT_EQ(menuFirstVisible(c[0], c[1], c[2], c[3]), c[4]) << c[0] << " " << c[1];
-    }
 }
 
 TEST(MenuWindow, MovesWrapAndStepChoices)
 {
     PopupHarness h;
-    PopupContext context = h.context();
     Menu menu = smallMenu();
-    MenuWindow window(context, menu);
+    MenuWindow window(h.context, menu);
     h.steps = {
         {kKeys.SelectUp},                        // first -> last (wrap)
         {kKeys.SelectDown},                      // last -> first (wrap)
@@ -91,7 +77,6 @@ TEST(MenuWindow, MovesWrapAndStepChoices)
 TEST(MenuWindow, NestedMenuRunsInsideTheParentTick)
 {
     PopupHarness h;
-    PopupContext context = h.context();
     Menu menu = smallMenu();
     size_t mostLayers = 0;
     h.onTick = [&](int) {
@@ -103,7 +88,7 @@ TEST(MenuWindow, NestedMenuRunsInsideTheParentTick)
                {kKeys.Exit},            // nested closes; the parent stays
                {kKeys.SelectUp}};       // parent: highlight back to entry 1
     h.screen.push({ScreenEventType::Timer, 0, 1});
-    EXPECT_TRUE(showMenuWindow(context, menu));
+    EXPECT_TRUE(showMenuWindow(h.context, menu));
     EXPECT_EQ(mostLayers, 2u);
     EXPECT_EQ(menu[2].submenu[0].shownValue(), "No");
     EXPECT_EQ(h.step, 5);    // the parent ran one more tick, then Exit closed it
@@ -114,26 +99,22 @@ TEST(MenuWindow, NestedMenuRunsInsideTheParentTick)
 
 TEST(MenuWindow, PlayerTwoTurnsTheMenuAndPlayerOneWins)
 {
-    struct Case {
-        int invert;
-        std::set<int> keys;
-        int expected;
-    };
-    const Case cases[] = {{1, {kKeys.P2SelectDown}, -90},
-                          {1, {kKeys.P2Exit}, -90},
-                          {1, {kKeys.P2SelectDown, kKeys.SelectUp}, 90},
-                          {0, {kKeys.P2SelectDown}, 90}};
-    for (const Case& c : cases) {
+    // {invert player 2, keys of the tick, orientation after it}
+    const std::tuple<int, std::set<int>, int> cases[] = {
+        {1, {kKeys.P2SelectDown}, -90},
+        {1, {kKeys.P2Exit}, -90},
+        {1, {kKeys.P2SelectDown, kKeys.SelectUp}, 90},
+        {0, {kKeys.P2SelectDown}, 90}};
+    for (const auto& [invert, keys, expected] : cases) {
         PopupHarness h;
-        h.settings.InvertPlayer2Screen = c.invert;
+        h.settings.InvertPlayer2Screen = invert;
         h.settings.Orientation = h.settings.CurrentOrientation = 90;
-        PopupContext context = h.context();
         Menu menu = smallMenu();
-        MenuWindow window(context, menu);
-        h.steps = {c.keys};
+        MenuWindow window(h.context, menu);
+        h.steps = {keys};
         window.tick();
-        EXPECT_EQ(h.settings.CurrentOrientation, c.expected);
-        EXPECT_EQ(h.pageDirtyMarks, c.expected == 90 ? 0 : 1);
+        EXPECT_EQ(h.settings.CurrentOrientation, expected);
+        EXPECT_EQ(h.pageDirtyMarks, expected == 90 ? 0 : 1);
     }
 }
 
@@ -142,9 +123,8 @@ TEST(MenuWindow, MoreEntriesThanTheScreenHoldsScrollInsideIt)
     for (int orientation : {0, 90, 180, -90}) {
         PopupHarness h(320, 240);
         h.settings.CurrentOrientation = orientation;
-        PopupContext context = h.context();
         Menu menu(200, makeYesNoItem("Entry", 1));
-        MenuWindow window(context, menu);
+        MenuWindow window(h.context, menu);
         const Rect rect = *h.screen.layerRect(window.layer());
         EXPECT_TRUE(rect.left >= 0 && rect.top >= 0 && rect.right <= 320 && rect.bottom <= 240);
         h.steps = {{kKeys.SelectUp}};  // wrap to the last entry
@@ -159,13 +139,12 @@ TEST(MenuWindow, MoreEntriesThanTheScreenHoldsScrollInsideIt)
 TEST(MenuWindow, QuitWhileOpenClosesEveryLevelAndReachesTheMainLoop)
 {
     PopupHarness h;
-    PopupContext context = h.context();
     Menu menu = smallMenu();
     h.steps = {{kKeys.SelectUp}, {kKeys.SelectPageDown}, {}, {}, {}, {}};
     h.onTick = [&](int step) {
         if (step == 2) h.screen.postQuit();  // arrives while the nested menu is open
     };
-    EXPECT_TRUE(showMenuWindow(context, menu));
+    EXPECT_TRUE(showMenuWindow(h.context, menu));
     EXPECT_LT(h.step, 6);
     EXPECT_TRUE(h.screen.layerStack().layers().empty());
     const std::optional<ScreenEvent> left = h.screen.pollEvent();
@@ -177,28 +156,22 @@ TEST(OptionsMenu, ShownOnlyWhenAllowedAndWrittenBackWhenClosed)
 {
     PopupHarness h;
     h.settings.AllowMenu = 0;
-    PopupContext context = h.context();
     int listed = 0;
     auto fonts = [&] {
         ++listed;
         return std::vector<std::string>{"Liberation Serif", "Liberation Sans"};
     };
-    EXPECT_FALSE(runOptionsMenu(context, {}, fonts));
+    EXPECT_FALSE(runOptionsMenu(h.context, {}, fonts));
     EXPECT_EQ(listed + h.screen.presentCount, 0);
 
     h.settings.AllowMenu = 1;
-    h.settings.DisplayMissingRoms = 0;
     h.settings.Fontsize = 19;
     bool playing = true;
     JukeboxHooks jukebox{[&] { return playing; }, [&] { playing = true; },
                          [&] { playing = false; }};
-    const std::set<int> down = {kKeys.SelectDown}, change = {kKeys.SelectPageDown},
-                        up = {kKeys.SelectUp};
-    h.steps = {down,   down,  down, down, down, down, change,  // "Display Missing Games" -> Yes
-               up,     up,    up,   up,   up,   up,   up,      // wraps to the music sub-menu
-               change, change};                                // "Playing" -> No; then Exit
-    EXPECT_TRUE(runOptionsMenu(context, jukebox, fonts));
-    EXPECT_EQ(h.settings.DisplayMissingRoms, 1);
+    // Up wraps to the music sub-menu, which opens; "Playing" -> No; then Exit closes both.
+    h.steps = {{kKeys.SelectUp}, {kKeys.SelectPageDown}, {kKeys.SelectPageDown}};
+    EXPECT_TRUE(runOptionsMenu(h.context, jukebox, fonts));
     EXPECT_EQ(h.settings.Fontsize, 18);
     EXPECT_EQ(h.settings.Fontface, "Liberation Sans");
     EXPECT_FALSE(playing);
@@ -206,17 +179,13 @@ TEST(OptionsMenu, ShownOnlyWhenAllowedAndWrittenBackWhenClosed)
 
 TEST(PopupLoop, TicksEveryHundredMillisecondsAndCatchesUpOnlyWhenAsked)
 {
-    struct Case {
-        LateTicks late;
-        std::vector<int64_t> expectedMs;
-    };
     // The first tick takes 350 ms: the menu's loop owes three ticks and runs them at once; the
     // information window's runs one late tick and then keeps its period from there.
-    const Case cases[] = {{LateTicks::CatchUp, {100, 450, 450, 450, 500}},
-                          {LateTicks::Skip, {100, 450, 550, 650, 750}}};
-    for (const Case& c : cases) {
+    const std::pair<LateTicks, std::vector<int64_t>> cases[] = {
+        {LateTicks::CatchUp, {100, 450, 450, 450, 500}},
+        {LateTicks::Skip, {100, 450, 550, 650, 750}}};
+    for (const auto& [late, expectedMs] : cases) {
         PopupHarness h;
-        PopupContext context = h.context();
         h.screen.push({ScreenEventType::Repaint, 0, 0});
         h.screen.push({ScreenEventType::KeyDown, 40, 0});
         std::vector<int64_t> ticksMs;
@@ -225,8 +194,8 @@ TEST(PopupLoop, TicksEveryHundredMillisecondsAndCatchesUpOnlyWhenAsked)
             if (ticksMs.size() == 1) h.clock.advanceMs(350);
             return ticksMs.size() == 5;
         };
-        EXPECT_EQ(runPopupLoop(context, tick, c.late), LoopEnd::Closed);
-        EXPECT_EQ(ticksMs, c.expectedMs);
+        EXPECT_EQ(runPopupLoop(h.context, tick, late), LoopEnd::Closed);
+        EXPECT_EQ(ticksMs, expectedMs);
         EXPECT_EQ(h.dispatched, (std::vector<ScreenEventType>{ScreenEventType::Repaint,
                                                               ScreenEventType::KeyDown}));
     }

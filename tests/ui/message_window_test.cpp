@@ -1,5 +1,7 @@
 #include "ui/message_window.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "display/font_cache.h"
@@ -7,31 +9,23 @@
 
 TEST(MessageWindowLayout, RectanglesAndTextPoints)
 {
-    struct {
-        int orientation, W, H, w, h;
-        Rect expected;
-    } cases[] = {
+    // {orientation, screen width, height, text width, height, expected}: 180 and -90 are placed
+    // as 0 and 90.
+    const std::tuple<int, int, int, int, int, Rect> cases[] = {
         {0, 1024, 768, 300, 20, {347, 359, 677, 409}},
-        {180, 1024, 768, 300, 20, {347, 359, 677, 409}},
         {0, 1024, 768, 2000, 20, {15, 359, 1009, 409}},  // wider than the screen: 15 in
         {90, 1024, 768, 300, 20, {487, 219, 537, 549}},  // turned: a tall strip
-        {-90, 1024, 768, 300, 20, {487, 219, 537, 549}},
-        {90, 1024, 768, 2000, 20, {487, 15, 537, 753}},
+        {-90, 1024, 768, 2000, 20, {487, 15, 537, 753}},
         {0, 20, 20, 50, 10, {15, -10, 15, 30}},  // too small a screen: no negative size
     };
-    for (auto& c : cases)
-        EXPECT_EQ(messageWindowRect(c.orientation, c.W, c.H, c.w, c.h), c.expected)
-            << c.orientation << " " << c.w;
-    struct {
-        int orientation;
-        std::optional<Point> expected;
-    } points[] = {{0, Point{15, 15}},
-                  {180, Point{315, 35}},
-                  {90, Point{315, 15}},
-                  {-90, Point{15, 35}},
-                  {45, std::nullopt}};
-    for (auto& p : points)
-        EXPECT_EQ(messageTextOrigin(p.orientation, 330, 50), p.expected) << p.orientation;
+    for (const auto& [orientation, W, H, w, h, expected] : cases)
+        EXPECT_EQ(messageWindowRect(orientation, W, H, w, h), expected) << orientation << " " << w;
+    // The text's reference point in a 330 x 50 window; no such orientation: no text.
+    const std::pair<int, std::optional<Point>> points[] = {
+        {0, Point{15, 15}}, {180, Point{315, 35}}, {90, Point{315, 15}},
+        {-90, Point{15, 35}}, {45, std::nullopt}};
+    for (const auto& [orientation, expected] : points)
+        EXPECT_EQ(messageTextOrigin(orientation, 330, 50), expected) << orientation;
 }
 
 TEST(MessageWindow, ShowReuseAndClose)

