@@ -129,29 +129,6 @@ void Jukebox::pauseMusic(bool paused)
     dispatch(notices);
 }
 
-bool Jukebox::pauseForGame()
-{
-    if (settings_.MusicStopDuringGame != 1 || !isMusicPlaying()) {
-        return false;
-    }
-    pauseMusic(true);
-    std::lock_guard lock(mutex_);
-    pausedForGame_ = true;
-    return true;
-}
-
-void Jukebox::resumeAfterGame()
-{
-    bool wasPaused = false;
-    {
-        std::lock_guard lock(mutex_);
-        wasPaused = std::exchange(pausedForGame_, false);
-    }
-    if (wasPaused) {
-        pauseMusic(false);
-    }
-}
-
 void Jukebox::handleSongEnded()
 {
     std::optional<uint64_t> ended;

@@ -64,11 +64,6 @@ public:
     // onMusicPaused(flag).
     void pauseMusic(bool paused);
 
-    // Around a game launch: when MusicStopDuringGame is 1 and music plays, pauses it and
-    // returns true; resumeAfterGame() resumes it only if pauseForGame() paused it.
-    bool pauseForGame();
-    void resumeAfterGame();
-
     // Runs the end-of-song rules for the stream whose end was posted: repeat the song, a
     // random song, or the next one (stopping after the last without repeat playlist), then
     // onSongEnded (not for a repeated song). A report about a stream that is no longer the
@@ -125,7 +120,6 @@ private:
     bool streamOpen_ = false;  // a stream is open for the current song
     bool started_ = false;     // ... and the output accepted it
     bool paused_ = false;
-    bool pausedForGame_ = false;
     uint64_t streamSerial_ = 0;  // names the stream opened last
     std::mt19937 engine_;
     std::function<void()> onSongEnded_;
