@@ -37,21 +37,25 @@ sed -i "s|^UseMameInfoDat=0|UseMameInfoDat=1\nMameinfo.dat=$work/mameinfo.dat\nF
 start_launcher
 browse=$(screenshot browse)
 
+shows_first() { [[ $1 == *Firstline* ]]; }
+scrolled_on() { [[ $1 != *Firstline* && $1 == *history* ]]; }
+closed_again() { [[ $1 != *Firstline* && $1 == *"Alpha Game"* ]]; }
+
 press ctrl                               # GameInfo
-opened=$(screenshot opened)
+opened=$(screenshot_changed "$browse" opened)
 [ "$(differing_pixels "$browse" "$opened")" -gt 1000 ] || fail "Control showed no window"
-text=$(screen_text "$opened")
-[[ $text == *Firstline* ]] || fail "the history's first line is not shown: $text"
+text=$(screen_text_until opened shows_first)
+shows_first "$text" || fail "the history's first line is not shown: $text"
 
 press Down
-scrolled=$(screenshot scrolled)
+scrolled=$(screenshot_changed "$opened" scrolled 100)
 [ "$(differing_pixels "$opened" "$scrolled")" -gt 100 ] || fail "Down did not scroll the text"
-text=$(screen_text "$scrolled")
-[[ $text != *Firstline* && $text == *history* ]] || fail "after Down the screen shows: $text"
+text=$(screen_text_until scrolled scrolled_on)
+scrolled_on "$text" || fail "after Down the screen shows: $text"
 
 press Up
-text=$(screen_text "$(screenshot back)")
-[[ $text == *Firstline* ]] || fail "Up did not scroll back to the first line: $text"
+text=$(screen_text_until back shows_first)
+shows_first "$text" || fail "Up did not scroll back to the first line: $text"
 
 # Escape closes the window only, even held for half a second: the launcher goes on only once
 # the key has been let go and pressed again.
@@ -60,10 +64,9 @@ sleep 0.5
 xdotool keyup Escape
 sleep 0.6
 expect_alive "after closing the information window"
-closed=$(screenshot closed)
-text=$(screen_text "$closed")
-[[ $text != *Firstline* && $text == *"Alpha Game"* ]] || fail "after Escape the screen shows: $text"
-[ "$(differing_pixels "$browse" "$closed")" -lt 1000 ] || fail "the browse screen did not return"
+text=$(screen_text_until closed closed_again)
+closed_again "$text" || fail "after Escape the screen shows: $text"
+[ "$(differing_pixels "$browse" "$work/closed.png")" -lt 1000 ] || fail "the browse screen did not return"
 
 quit_launcher
 echo PASS

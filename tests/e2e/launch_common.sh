@@ -226,3 +226,30 @@ screen_text() {
     convert "$1" -scale 200% "$1.ocr.png"
     tesseract "$1.ocr.png" - 2>/dev/null | tr -d '\f'
 }
+
+# A slow machine (a sanitizer build, a busy CI host) may draw a moment after the fixed pause of
+# press(). These wait for what the check is about instead, and give up after about 5 s.
+
+# Saves screenshots named <name> until one differs from the screenshot $1 in more than $3
+# pixels (default 1000); prints the path of the last one.
+screenshot_changed() {
+    local before=$1 name=$2 least=${3:-1000} shot
+    for _ in $(seq 25); do
+        shot=$(screenshot "$name")
+        [ "$(differing_pixels "$before" "$shot")" -gt "$least" ] && break
+        sleep 0.2
+    done
+    echo "$shot"
+}
+
+# Saves screenshots named <name> until OCR reads a text for which the command "$2 <text>"
+# succeeds; prints that text (or the last one read).
+screen_text_until() {
+    local name=$1 check=$2 text=""
+    for _ in 1 2 3 4 5; do
+        text=$(screen_text "$(screenshot "$name")")
+        "$check" "$text" && break
+        sleep 0.3
+    done
+    printf '%s\n' "$text"
+}

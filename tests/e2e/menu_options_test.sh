@@ -17,22 +17,26 @@ write_demo
 
 
 start_launcher
-browse=$(screenshot browse)
-text=$(screen_text "$browse")
-[[ $text == *"Beta Game (Japan)"* ]] || fail "the list view does not show the clone: $text"
+lists_clone() { [[ $1 == *"Beta Game (Japan)"* ]]; }
+shows_menu() { [[ $1 == *"Display Clones"* && $1 == *"List View"* ]]; }
+shows_new_type() { [[ $1 == *"Image Preview"* ]]; }
+menu_applied() { [[ $1 != *"Japan"* && $1 != *"Display Clones"* ]]; }
+
+text=$(screen_text_until browse lists_clone)
+lists_clone "$text" || fail "the list view does not show the clone: $text"
+browse=$work/browse.png
 
 press 2                                  # ShowMenu
-menu=$(screenshot menu)
+menu=$(screenshot_changed "$browse" menu)
 [ "$(differing_pixels "$browse" "$menu")" -gt 1000 ] || fail "ShowMenu showed no menu"
-text=$(screen_text "$menu")
-[[ $text == *"Display Clones"* && $text == *"List View"* ]] || fail "the menu shows: $text"
+text=$(screen_text_until menu shows_menu)
+shows_menu "$text" || fail "the menu shows: $text"
 
 press Right                              # "Menu Type": "List View" -> "Image Preview"
 for _ in $(seq 9); do press Down; done   # "Display Clones"
 press Right                              # "Yes" -> "No"
-changed=$(screenshot changed)
-text=$(screen_text "$changed")
-[[ $text == *"Image Preview"* ]] || fail "the menu does not show the new menu type: $text"
+text=$(screen_text_until changed shows_new_type)
+shows_new_type "$text" || fail "the menu does not show the new menu type: $text"
 press Down                               # "Display NeoGeo Games"
 press Left                               # "Yes" -> "No" (back steps wrap too)
 press Left                               # -> "Yes" again
@@ -41,11 +45,11 @@ sleep 0.6
 expect_alive "after the options menu"
 
 # The image browser replaced the list, and the clone is filtered out of it.
-after=$(screenshot after)
+after=$(screenshot_changed "$menu" after)
 [ "$(differing_pixels "$browse" "$after")" -gt 1000 ] || fail "the screen did not change"
 [ "$(differing_pixels "$menu" "$after")" -gt 1000 ] || fail "the menu is still shown"
-text=$(screen_text "$after")
-[[ $text != *"Japan"* && $text != *"Display Clones"* ]] || fail "after the menu the screen shows: $text"
+text=$(screen_text_until after menu_applied)
+menu_applied "$text" || fail "after the menu the screen shows: $text"
 
 # The clone is filtered out now: from the first game two Downs stop at "Beta Game".
 press Down
