@@ -76,7 +76,11 @@ done
 grep -qx "pong -video none -sound none -str 2 -nothrottle" "$work/mame-args.log" ||
     fail "the emulator was not run with pong's options: $(cat "$work/mame-args.log" 2>/dev/null)"
 # -str 2 ends the emulation after two seconds; then the launcher has its screen back.
-sleep 6
+for _ in $(seq 600); do
+    grep -q "^exit=" "$work/mame-args.log" && break
+    sleep 0.1
+done
+sleep 2
 expect_alive "after pong"
 [ "$(grep -A1 "^pong -video" "$work/mame-args.log" | tail -n 1)" = "exit=0" ] || fail "pong did not end cleanly: $(cat "$work/mame-args.log")"
 quit_launcher
