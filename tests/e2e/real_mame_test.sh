@@ -76,8 +76,9 @@ done
 grep -qx "pong -video none -sound none -str 2 -nothrottle" "$work/mame-args.log" ||
     fail "the emulator was not run with pong's options: $(cat "$work/mame-args.log" 2>/dev/null)"
 # -str 2 ends the emulation after two seconds; then the launcher has its screen back.
+pong_ended() { grep -A1 "^pong -video" "$work/mame-args.log" | grep -q "^exit="; }
 for _ in $(seq 600); do
-    grep -q "^exit=" "$work/mame-args.log" && break
+    pong_ended && break
     sleep 0.1
 done
 sleep 2
