@@ -9,9 +9,7 @@ bin=$1
 src=$2
 source "$src/tests/e2e/launch_common.sh"
 
-for tool in Xvfb xdotool import compare tesseract; do
-    command -v "$tool" >/dev/null || { echo "SKIP: no $tool"; exit 0; }
-done
+skip_without Xvfb xdotool import compare tesseract
 start_x
 write_demo
 

@@ -41,6 +41,14 @@ fail() {
     exit 1
 }
 
+# Ends the test as skipped when one of the named programs is not installed.
+skip_without() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || { echo "SKIP: no $tool"; exit 0; }
+    done
+}
+
 # A private X server, so that the test neither needs nor disturbs a desktop.
 start_x() {
     # Xvfb picks a free display itself and writes its number once it accepts connections, so

@@ -9,10 +9,8 @@ src=$2
 source "$src/tests/e2e/launch_common.sh"
 
 mame=/usr/games/mame
-if [ ! -x "$mame" ] || ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
-    echo "SKIP: no mame, Xvfb or xdotool"
-    exit 0
-fi
+[ -x "$mame" ] || { echo "SKIP: no $mame"; exit 0; }
+skip_without Xvfb xdotool
 start_x
 mkdir -p "$work/roms" "$work/snap" "$work/flyers" "$work/home"
 : > "$work/roms/pong.zip"

@@ -9,10 +9,7 @@ bin=$1
 src=$2
 source "$src/tests/e2e/launch_common.sh"
 
-if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
-    echo "SKIP: no Xvfb/xdotool"
-    exit 0
-fi
+skip_without Xvfb xdotool
 start_x
 write_demo
 
