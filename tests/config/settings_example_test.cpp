@@ -3,6 +3,8 @@
 // key in it is one the launcher reads (a misspelt key would be silently ignored).
 #include <fstream>
 #include <map>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -24,6 +26,18 @@ std::string otherValue(const std::string& text)
     return text == "1" ? "0" : "1";
 }
 
+// The lines of `text` that `other` lacks, for a readable failure message.
+std::string linesMissingFrom(const std::string& other, const std::string& text)
+{
+    std::set<std::string> known;
+    std::istringstream in(other), lines(text);
+    for (std::string line; std::getline(in, line);) known.insert(line);
+    std::string missing;
+    for (std::string line; std::getline(lines, line);)
+        if (!known.count(line)) missing += line + "\n";
+    return missing;
+}
+
 }  // namespace
 
 TEST(SettingsExample, LoadsWithExactlyTheBuiltInDefaults)
@@ -38,7 +52,9 @@ TEST(SettingsExample, LoadsWithExactlyTheBuiltInDefaults)
     const TempFolder folder;
     const std::string copy = folder.write("launcher.ini", readFile(kExample));
     ASSERT_TRUE(saveSettings(defaults, std::nullopt, copy));
-    EXPECT_EQ(readFile(copy), readFile(kExample));
+    const std::string saved = readFile(copy);
+    EXPECT_TRUE(saved == readFile(kExample))
+        << "saving the defaults wrote:\n" << linesMissingFrom(readFile(kExample), saved);
 }
 
 TEST(SettingsExample, EveryKeyIsReadByTheLauncher)
