@@ -44,7 +44,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 
 installed=
 purge() {
-    [ -n "$installed" ] && dpkg_retry --purge quorvane >/dev/null 2>&1 || true
+    if [ -n "$installed" ]; then dpkg_retry --purge quorvane >/dev/null 2>&1 || true; fi
 }
 trap purge EXIT
 
