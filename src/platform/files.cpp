@@ -113,7 +113,8 @@ std::string temporaryPath(const std::string& target, int attempt)
 std::optional<pid_t> temporaryOwner(std::string_view name, const std::string& targetName)
 {
     const std::string prefix = "." + targetName + ".";
-    if (name.size() <= prefix.size() + kTemporaryMark.size() || name.substr(0, prefix.size()) != prefix ||
+    if (name.size() <= prefix.size() + kTemporaryMark.size() ||
+        name.substr(0, prefix.size()) != prefix ||
         name.substr(name.size() - kTemporaryMark.size()) != kTemporaryMark) {
         return std::nullopt;
     }
@@ -178,8 +179,9 @@ bool replaceFileContents(const std::string& path, const std::string& contents, s
     // The owner's write bit, not access(): root may write anything, and cabinets often run the
     // launcher as root, yet a file its owner made read-only must stay as it is.
     if (exists && (old.st_mode & S_IWUSR) == 0) {
-        setError(error, path + ": the file is read-only (its owner has no write permission), so "
-                               "it was left unchanged");
+        setError(error, path +
+                            ": the file is read-only (its owner has no write permission), so "
+                            "it was left unchanged");
         return false;
     }
     if (exists && ::access(target->c_str(), W_OK) != 0) {

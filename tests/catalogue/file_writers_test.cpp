@@ -6,11 +6,10 @@
 #include <functional>
 
 #include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "catalogue/game_cache.h"
 #include "catalogue_test_util.h"
@@ -104,7 +103,10 @@ TEST(FileWriters, KeepThePreviousFileThroughEveryFault)
         const char* told;  // nullptr: the write succeeds
     } cases[] = {
         {"full disk", Link::None, [](auto&) {},
-         [] { injectWriteFault(WriteFault{100, ENOSPC, {}}); }, false, "No space left on device"},
+         [] {
+             injectWriteFault(WriteFault{100, ENOSPC, {}});
+         },
+         false, "No space left on device"},
         // Root could write the file; its owner's read-only mark must still hold.
         {"read-only file", Link::None,
          [](const std::string& file) { fs::permissions(file, fs::perms::owner_read); }, [] {},
@@ -121,8 +123,7 @@ TEST(FileWriters, KeepThePreviousFileThroughEveryFault)
                                           fs::perms::others_read | fs::perms::others_exec);
          },
          [] {
-             if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
-                 ::_exit(3);
+             if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(3);
          },
          false, "Permission denied"},
         {"symbolic link", Link::ToFile, [](auto&) {}, [] {}, false, nullptr},
@@ -140,8 +141,8 @@ TEST(FileWriters, KeepThePreviousFileThroughEveryFault)
             writeFile(ini, "[Settings]\nGameCache=" + cache + "\nMenuType=ListView\n");
             writeFile(cache, "<?xml version=\"1.0\"?>\n<games><game romname=\"old\"/></games>\n");
             // Another writer's file, still being written, and files that are not ours at all.
-            writeFile(cabinet + "/.launcher.ini." + std::to_string(::getppid()) +
-                          "-0.quorvane-tmp", "busy");
+            writeFile(cabinet + "/.launcher.ini." + std::to_string(::getppid()) + "-0.quorvane-tmp",
+                      "busy");
             writeFile(cabinet + "/launcher.ini.bak", "mine");
             writeFile(cabinet + "/.gamecache.xml.swp", "mine");
             const std::string target = real + "/" + fs::path(writer.path).filename().string();
@@ -149,8 +150,7 @@ TEST(FileWriters, KeepThePreviousFileThroughEveryFault)
             if (c.link != Link::None) {
                 if (c.link == Link::ToFile) fs::rename(writer.path, target);
                 if (c.link == Link::Dangling) fs::remove(writer.path);
-                fs::create_symlink("../real/" + fs::path(target).filename().string(),
-                                   writer.path);
+                fs::create_symlink("../real/" + fs::path(target).filename().string(), writer.path);
                 file = target;
             }
             const std::string before = c.link == Link::Dangling ? "" : readFile(file);

@@ -170,8 +170,9 @@ TEST(SaveSettings, FailureIsReportedAndLosesNothing)
     fs::create_symlink("loop.ini", folder.path("loop.ini"));  // cannot be opened, even by root
     std::vector<std::string> paths = {folder.path("missing/launcher.ini"), locked + "/launcher.ini",
                                       folder.path("folder.ini"), folder.path("loop.ini"),
-                                      "/dev/null", locked, readOnly};
+                                      "/dev/null"};
     // A file its owner made read-only is left alone even by root, who could write it.
+    paths.insert(paths.end(), {locked, readOnly});
     for (const std::string& path : paths) {
         testing::internal::CaptureStderr();
         EXPECT_FALSE(saveSettings(LauncherSettings{}, std::string("pacman"), path)) << path;
