@@ -21,10 +21,12 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr uid_t kNobody = 65534;
+constexpr int kCannotDropRoot = 77;
 
 struct Outcome {
     bool succeeded = false;
     bool killed = false;
+    int exitCode = -1;
     std::string told;  // everything the writer printed
 };
 
@@ -63,7 +65,8 @@ Outcome writeInChild(const std::function<bool()>& write, const std::function<voi
     ::close(ready[0]);
     ::close(never[1]);
     Outcome outcome;
-    outcome.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.succeeded = outcome.exitCode == 0;
     outcome.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
     outcome.told = readFile(log);
     return outcome;
@@ -123,7 +126,8 @@ TEST(FileWriters, KeepThePreviousFileThroughEveryFault)
                                           fs::perms::others_read | fs::perms::others_exec);
          },
          [] {
-             if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(3);
+             if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+                 ::_exit(kCannotDropRoot);
          },
          false, "Permission denied"},
         {"symbolic link", Link::ToFile, [](auto&) {}, [] {}, false, nullptr},
@@ -159,6 +163,10 @@ TEST(FileWriters, KeepThePreviousFileThroughEveryFault)
 
             const Outcome outcome = writeInChild(writer.write, c.inChild, c.kill, logs.path("log"));
             fs::permissions(cabinet, fs::perms::owner_all);
+            if (outcome.exitCode == kCannotDropRoot) {
+                std::printf("skipped: root cannot become an ordinary user here\n");
+                continue;
+            }
             if (c.told == nullptr) {
                 EXPECT_TRUE(outcome.succeeded) << outcome.told;
                 EXPECT_TRUE(fs::is_symlink(writer.path)) << "the link is kept";
