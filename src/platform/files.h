@@ -63,7 +63,7 @@ struct WriteFault {
     // Runs when the temporary file is complete and flushed, just before it replaces the target.
     std::function<void()> beforeRename;
 };
-// Sets the fault for later writes (in this process); nothing clears it.
+// Sets the fault for the later writes of this process; nothing (std::nullopt) clears it.
 void injectWriteFault(std::optional<WriteFault> fault);
 
 // The names (without the folder) of the regular files in `folder` whose name ends with
