@@ -123,8 +123,9 @@ void readInput(const Attributes& attributes, GameInProgress& game)
 
 void readControl(const Attributes& attributes, GameInProgress& game)
 {
-    std::string_view type;
-    std::string_view ways;
+    // Copies: a value with a reference in it lives only for its own visit.
+    std::string type;
+    std::string ways;
     bool playerOne = true;  // a control without a player belongs to player 1
     int32_t buttons = 0;
     attributes.forEach([&](std::string_view name, std::string_view value) {
