@@ -30,6 +30,7 @@
 #include "platform/controller.h"
 #include "platform/font.h"
 #include "platform/message_box.h"
+#include "platform/profile.h"
 #include "platform/screen.h"
 #include "platform/sdl_audio.h"
 #include "platform/sdl_controller.h"
@@ -188,6 +189,9 @@ CatalogueBuildHooks Launcher::catalogueHooks()
         jukebox_->setOnMusicPaused([this](bool) { display_->repaintMusicBar(*screen_); });
     };
     hooks.startMusicBarTimer = [this] { screen_->startTimer(kMusicBarTimerId, kMusicBarPeriodMs); };
+    hooks.recordVersion = [this](const std::optional<std::string>& version) {
+        writePrivateProfileString("System", "LastMameVersion", version, settingsPath_);
+    };
     return hooks;
 }
 
