@@ -219,8 +219,10 @@ bool parseFile(const std::string& path, SaxHandler& handler, std::string* error,
     bool stopped = false;
     bool readFailed = false;
     for (;;) {
-        // Asked before the read, so that bytes written just before the writer ended are read.
+        // Asked before the read, so that bytes written just before the writer ended are read;
+        // the end-of-file mark is sticky and would hide them.
         const bool writerDone = growing == nullptr || growing->writerFinished();
+        if (growing != nullptr) std::clearerr(file.get());
         const size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
         if (got > 0) {
             const int result =
@@ -237,7 +239,6 @@ bool parseFile(const std::string& path, SaxHandler& handler, std::string* error,
         }
         if (writerDone) break;
         growing->waitForMore();
-        std::clearerr(file.get());
     }
     if (!stopped && !readFailed) {
         stopped = parserStopped(*context, xmlParseChunk(context.get(), nullptr, 0, 1));
