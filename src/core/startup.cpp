@@ -28,6 +28,7 @@
 #include "music/jukebox.h"
 #include "platform/clock.h"
 #include "platform/controller.h"
+#include "platform/files.h"
 #include "platform/font.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
@@ -190,7 +191,9 @@ CatalogueBuildHooks Launcher::catalogueHooks()
     };
     hooks.startMusicBarTimer = [this] { screen_->startTimer(kMusicBarTimerId, kMusicBarPeriodMs); };
     hooks.recordVersion = [this](const std::optional<std::string>& version) {
-        writePrivateProfileString("System", "LastMameVersion", version, settingsPath_);
+        // A start without a settings file must not leave one behind if it fails later.
+        if (fileExists(settingsPath_))
+            writePrivateProfileString("System", "LastMameVersion", version, settingsPath_);
     };
     return hooks;
 }

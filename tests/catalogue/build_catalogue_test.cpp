@@ -151,6 +151,10 @@ TEST_F(BuildCatalogueTest, FailuresEndTheBuildWithTheirMessages)
          {"Failed to execute [" + missing + " -help]!",
           "Failed to execute [" + missing + " -listxml]!",
           "Error launching [" + missing + " -listxml]!"}},
+        // A quote left open would swallow the switch; nothing runs.
+        {[&] { settings.MameExe = "\"" + missing; },
+         {"The emulator setting Mame.exe has a quote that is never closed: \"" + missing,
+          "Error launching [\"" + missing + " -listxml]!"}},
     };
     for (const auto& [setUp, texts] : cases) {
         std::filesystem::remove(settings.GameCache);
@@ -163,6 +167,7 @@ TEST_F(BuildCatalogueTest, FailuresEndTheBuildWithTheirMessages)
     }
 
     // With a cache, a failed probe never forces a rebuild, and the version is forgotten.
+    settings.MameExe = missing;
     scratch.write("cache.xml", readFile(fixture("cache_v1.xml")));
     settings.LastMameVersion = "MAME v0.100";
     EXPECT_EQ(build(), 1) << output;
