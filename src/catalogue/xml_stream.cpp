@@ -225,8 +225,7 @@ bool parseFile(const std::string& path, SaxHandler& handler, std::string* error,
         if (growing != nullptr) std::clearerr(file.get());
         const size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
         if (got > 0) {
-            const int result =
-                xmlParseChunk(context.get(), chunk.data(), static_cast<int>(got), 0);
+            const int result = xmlParseChunk(context.get(), chunk.data(), static_cast<int>(got), 0);
             if (parserStopped(*context, result)) {
                 stopped = true;
                 break;

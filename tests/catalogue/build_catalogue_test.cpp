@@ -43,10 +43,17 @@ public:
         };
         // Each reading moves the clock on by `tick`; none by default, so no progress counts.
         const auto now = [this] { return clock += tick; };
-        hooks = {noteText("show "),   note("close"),       note("discard keys"),
-                 note("controllers"), note("jukebox"),     noteText("sound "),
-                 note("music"),       note("music hooks"), note("timer"),
-                 record,              now};
+        hooks = {noteText("show "),
+                 note("close"),
+                 note("discard keys"),
+                 note("controllers"),
+                 note("jukebox"),
+                 noteText("sound "),
+                 note("music"),
+                 note("music hooks"),
+                 note("timer"),
+                 record,
+                 now};
     }
 
     // Runs the build; `runs` gets the emulator's first argument of each run, `boxTexts` the
@@ -275,12 +282,12 @@ TEST_F(BuildCatalogueTest, TheListIsReadWhileTheEmulatorWritesIt)
     tick = std::chrono::milliseconds(100);  // a count every third entry
     ASSERT_EQ(build(), 1) << output;
     EXPECT_EQ(readFile(scratch.path("emulator.log")).find("latch timed out"), std::string::npos);
-    EXPECT_EQ(Texts(events.begin(), events.begin() + 5),
-              (Texts{"show Loading Game Information From Mame...",
-                     "show Building Game List (slow)...",
-                     "show Building Game List (slow)... 3 machines read, 0 games kept",
-                     "show Building Game List (slow)... 6 machines read, 3 games kept",
-                     "show Filtering And Sorting Roms..."}));
+    EXPECT_EQ(
+        Texts(events.begin(), events.begin() + 5),
+        (Texts{"show Loading Game Information From Mame...", "show Building Game List (slow)...",
+               "show Building Game List (slow)... 3 machines read, 0 games kept",
+               "show Building Game List (slow)... 6 machines read, 3 games kept",
+               "show Filtering And Sorting Roms..."}));
     const std::string cache = readFile(settings.GameCache);
     GameTable direct;
     testing::internal::CaptureStdout();

@@ -99,13 +99,13 @@ TEST(ReadListXml, AListIsReadWhileItGrows)
     TempFolder scratch;
     const std::string path = scratch.write("list.xml", whole.substr(0, third));
     int asked = 0;
-    const xml_stream::GrowingFile growing{
-        [&] {
-            if (++asked < 4) return false;
-            writeFile(path, whole);
-            return true;
-        },
-        [&] { writeFile(path, whole.substr(0, 2 * third)); }};
+    const auto writerFinished = [&] {
+        if (++asked < 4) return false;
+        writeFile(path, whole);
+        return true;
+    };
+    const auto waitForMore = [&] { writeFile(path, whole.substr(0, 2 * third)); };
+    const xml_stream::GrowingFile growing{writerFinished, waitForMore};
     ListReadOptions options;
     options.growing = &growing;
     std::string error;

@@ -183,8 +183,8 @@ TEST(GameLaunch, AQuotedEmulatorPathWithBlanksAndOptionWordsRuns)
     // An open quote is named before anything runs.
     h.settings.MameExe = "\"" + program + " -inipath /etc";
     EXPECT_EQ(h.launch(game("pong")), 0);
-    EXPECT_EQ(h.boxes.shown.at(0).text,
-              "The emulator setting Mame.exe has a quote that is never closed: " +
-                  h.settings.MameExe);
+    EXPECT_EQ(
+        h.boxes.shown.at(0).text,
+        "The emulator setting Mame.exe has a quote that is never closed: " + h.settings.MameExe);
     unsetenv("STAND_IN_MAME_LOG");
 }
