@@ -90,30 +90,6 @@ TEST(ReadListXml, ControlTypeAndWaysMapping)
     }
 }
 
-TEST(ReadListXml, AListIsReadWhileItGrows)
-{
-    // The writer adds a part while the reader waits, and the last part just before it reports
-    // its end, each after the reader has met the end of the file.
-    const std::string whole = readFile(fixture("new_format.xml"));
-    const size_t third = whole.size() / 3;
-    TempFolder scratch;
-    const std::string path = scratch.write("list.xml", whole.substr(0, third));
-    int asked = 0;
-    const auto writerFinished = [&] {
-        if (++asked < 4) return false;
-        writeFile(path, whole);
-        return true;
-    };
-    const auto waitForMore = [&] { writeFile(path, whole.substr(0, 2 * third)); };
-    const xml_stream::GrowingFile growing{writerFinished, waitForMore};
-    ListReadOptions options;
-    options.growing = &growing;
-    std::string error;
-    const auto games = readListXml(path, nullptr, &error, options);
-    ASSERT_TRUE(games) << error;
-    EXPECT_EQ(describeAll(*games), describeAll(*readListXml(fixture("new_format.xml"))));
-}
-
 TEST(ReadListXml, BadListsFailWithAReason)
 {
     TempFolder scratch;
