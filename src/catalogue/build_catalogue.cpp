@@ -1,6 +1,9 @@
 #include "catalogue/build_catalogue.h"
 
+#include <atomic>
 #include <cstdio>
+#include <filesystem>
+#include <thread>
 
 #include "catalogue/emulator_runner.h"
 #include "catalogue/game_cache.h"
@@ -8,6 +11,7 @@
 #include "catalogue/mame_info.h"
 #include "catalogue/rom_filter.h"
 #include "platform/files.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -27,13 +31,63 @@ struct TemporaryFile {
     }
 };
 
-// Imports the emulator's list through a temporary file. 0 after a message box on failure.
+// How often the count of entries read is shown while the list is read.
+constexpr std::chrono::milliseconds kProgressPeriod{250};
+// How long the reader waits at the end of the list before it looks for more of it.
+constexpr std::chrono::milliseconds kListPollPeriod{10};
+
+constexpr const char* kSlowBuildText = "Building Game List (slow)...";
+
+// The progress texts of a build, with a notice kept after every later text once there is one.
+class Progress {
+public:
+    explicit Progress(const CatalogueBuildHooks& hooks) : hooks_(hooks) {}
+
+    void show(const std::string& text)
+    {
+        const std::string shown = notice_.empty() ? text : text + " - " + notice_;
+        if (hooks_.showMessage) {
+            hooks_.showMessage(shown);
+        } else {
+            std::printf("%s\n", shown.c_str());
+            std::fflush(stdout);
+        }
+    }
+
+    // `text` goes to standard error (the message window closes when the build ends); the
+    // window keeps `brief`, one line, after every later text.
+    void notice(const std::string& text, const std::string& brief)
+    {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        notice_ = brief;
+    }
+
+    std::chrono::steady_clock::time_point now() const
+    {
+        return hooks_.now ? hooks_.now() : std::chrono::steady_clock::now();
+    }
+
+private:
+    const CatalogueBuildHooks& hooks_;
+    std::string notice_;
+};
+
+// Imports the emulator's list while the emulator writes it to a temporary file: the emulator
+// runs on a thread of its own and the list is parsed here as it grows, so the import ends about
+// when the emulator does. 0 after a message box on failure; the table and the cache are then
+// untouched. `cacheWritten` tells whether the new cache was written.
 int importFromEmulator(const LauncherSettings& settings, GameTable& table, MessageBoxes& boxes,
-                       const std::function<void(const std::string&)>& show)
+                       Progress& progress, bool& cacheWritten)
 {
     const std::string folder = temporaryFolder();
     if (!fileExists(folder)) {
         boxes.show("Error getting temporary path!", kErrorCaption);
+        return 0;
+    }
+    const std::string command = settings.MameExe + " -listxml";
+    // The probe has shown why the setting is no command.
+    if (!parseEmulatorCommand(settings.MameExe)) {
+        boxes.show("Error launching [" + command + "]!", kErrorCaption);
         return 0;
     }
     auto created = createTemporaryFile(folder, "mam");
@@ -43,17 +97,60 @@ int importFromEmulator(const LauncherSettings& settings, GameTable& table, Messa
     }
     const TemporaryFile list{*created};
 
-    const std::string command = settings.MameExe + " -listxml";
-    if (runProcessToFile(command, folder, list.path, nullptr, boxes) == 0) {
+    ProcessRequest request;
+    request.commandLine = command;
+    request.workingDirectory = folder;
+    request.output = ProcessOutput::CaptureFile;
+    request.outputPath = list.path;
+    ProcessResult result;
+    std::atomic<bool> finished{false};
+    std::thread emulator([&] {
+        result = runProcess(request);
+        finished = true;
+    });
+
+    progress.show(kSlowBuildText);
+    auto lastShown = progress.now();
+    ListReadOptions options;
+    const xml_stream::GrowingFile growing{[&] { return finished.load(); },
+                                          [] { std::this_thread::sleep_for(kListPollPeriod); }};
+    options.growing = &growing;
+    options.progress = [&](const ListImportCounts& counts) {
+        const auto now = progress.now();
+        if (now - lastShown < kProgressPeriod) return;
+        lastShown = now;
+        progress.show(std::string(kSlowBuildText) + " " + std::to_string(counts.read()) +
+                      " machines read, " + std::to_string(counts.kept) + " games kept");
+    };
+    const int imported =
+        importListXml(list.path, table, settings.GameCache, options, &cacheWritten);
+    emulator.join();
+
+    if (reportProcessResult(request, result, nullptr, boxes) == 0) {
         boxes.show("Error launching [" + command + "]!", kErrorCaption);
         return 0;
     }
-    show("Building Game List (slow)...");
-    if (importListXml(list.path, table, settings.GameCache) == 0) {
+    if (imported == 0) {
         boxes.show("Error loading game list!", kErrorCaption);
         return 0;
     }
     return 1;
+}
+
+// After a cache write failed: the old cache must not outlive the version it was made for, and
+// the version is forgotten so that the next start asks the emulator again.
+void forgetUnwrittenCache(LauncherSettings& settings, const CatalogueBuildHooks& hooks,
+                          Progress& progress)
+{
+    std::error_code error;
+    const bool oldFile = std::filesystem::is_regular_file(settings.GameCache, error);
+    const bool removed = oldFile && removeFile(settings.GameCache);
+    std::string text = "The game cache [" + settings.GameCache + "] cannot be written";
+    text += removed ? "; the old one was removed." : ".";
+    text += " The list is read from the emulator at every start until it can be.";
+    progress.notice(text, "Game cache not written: " + settings.GameCache);
+    settings.LastMameVersion = std::nullopt;
+    if (hooks.recordVersion) hooks.recordVersion(settings.LastMameVersion);
 }
 
 }  // namespace
@@ -61,14 +158,8 @@ int importFromEmulator(const LauncherSettings& settings, GameTable& table, Messa
 int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition& position,
                    MessageBoxes& boxes, const CatalogueBuildHooks& hooks)
 {
-    const auto show = [&hooks](const std::string& text) {
-        if (hooks.showMessage) {
-            hooks.showMessage(text);
-        } else {
-            std::printf("%s\n", text.c_str());
-            std::fflush(stdout);
-        }
-    };
+    Progress progress(hooks);
+    const auto show = [&progress](const std::string& text) { progress.show(text); };
 
     show("Loading Game Information From Mame...");
     const std::optional<std::string> version = probeEmulatorVersion(settings.MameExe, boxes);
@@ -89,7 +180,17 @@ int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition&
             std::fflush(stdout);
         }
     }
-    if (!loaded && importFromEmulator(settings, table, boxes, show) == 0) return 0;
+    if (!loaded) {
+        bool cacheWritten = false;
+        if (importFromEmulator(settings, table, boxes, progress, cacheWritten) == 0) return 0;
+        if (cacheWritten) {
+            // Recorded at once: a start that fails after this point still finds the cache.
+            settings.LastMameVersion = version;
+            if (hooks.recordVersion) hooks.recordVersion(version);
+        } else {
+            forgetUnwrittenCache(settings, hooks, progress);
+        }
+    }
 
     if (settings.UseMameInfoDat) {
         show("Reading mameinfo.dat...");
@@ -99,7 +200,7 @@ int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition&
         }
     }
 
-    settings.LastMameVersion = version;
+    if (loaded) settings.LastMameVersion = version;
 
     show("Filtering And Sorting Roms...");
     scanRomFolder(table, settings.RomsDir);

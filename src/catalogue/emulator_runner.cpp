@@ -11,9 +11,11 @@ namespace {
 constexpr const char* kErrorCaption = "Error";
 constexpr size_t kVersionLineLimit = 254;
 
-int runAndReport(const ProcessRequest& request, int* exitCodeOut, MessageBoxes& boxes)
+}  // namespace
+
+int reportProcessResult(const ProcessRequest& request, const ProcessResult& result,
+                        int* exitCodeOut, MessageBoxes& boxes)
 {
-    const ProcessResult result = runProcess(request);
     switch (result.failure) {
         case ProcessFailure::None:
             if (exitCodeOut != nullptr) *exitCodeOut = result.exitCode;
@@ -35,6 +37,13 @@ int runAndReport(const ProcessRequest& request, int* exitCodeOut, MessageBoxes& 
     return 0;
 }
 
+namespace {
+
+int runAndReport(const ProcessRequest& request, int* exitCodeOut, MessageBoxes& boxes)
+{
+    return reportProcessResult(request, runProcess(request), exitCodeOut, boxes);
+}
+
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -46,6 +55,36 @@ struct TemporaryFile {
 };
 
 }  // namespace
+
+std::string EmulatorCommand::folder() const
+{
+    const std::string& path = program();
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return {};
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::optional<EmulatorCommand> parseEmulatorCommand(const std::string& mameExe,
+                                                    std::string* problem)
+{
+    const auto fail = [&](const std::string& why) -> std::optional<EmulatorCommand> {
+        if (problem != nullptr) *problem = why;
+        return std::nullopt;
+    };
+    // An open quote would swallow every switch the launcher appends. The splitter accepts one,
+    // so a marker word is appended: it comes back alone only when every quote was closed.
+    static const std::string kMarker = "\x01";
+    std::vector<std::string> words = splitCommandLine(mameExe + " " + kMarker);
+    if (words.empty() || words.back() != kMarker) {
+        return fail("The emulator setting Mame.exe has a quote that is never closed: " + mameExe);
+    }
+    words.pop_back();
+    if (words.empty() || words.front().empty()) {
+        return fail("No emulator is set: Mame.exe in the settings file is empty.");
+    }
+    return EmulatorCommand{std::move(words)};
+}
 
 int runProcessToFile(const std::string& commandLine, const std::string& workingDirectory,
                      const std::string& outputPath, int* exitCodeOut, MessageBoxes& boxes)
@@ -61,6 +100,11 @@ int runProcessToFile(const std::string& commandLine, const std::string& workingD
 std::optional<std::string> probeEmulatorVersion(const std::string& emulatorPath,
                                                 MessageBoxes& boxes)
 {
+    std::string problem;
+    if (!parseEmulatorCommand(emulatorPath, &problem)) {
+        boxes.show(problem, kErrorCaption);
+        return std::nullopt;
+    }
     const std::string folder = temporaryFolder();
     auto created = createTemporaryFile(folder, "mam");
     if (!created) return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -150,6 +151,14 @@ std::optional<std::string> renderCache(const GameTable& table)
 
 bool writeGameCache(const GameTable& table, const std::string& path)
 {
+    // Whatever stands there that is not a file (a FIFO, a device, a folder) is not the cache's.
+    std::error_code statError;
+    const auto status = std::filesystem::status(path, statError);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        std::printf("Error writing the game cache: %s is not a regular file\n", path.c_str());
+        std::fflush(stdout);
+        return false;
+    }
     auto document = renderCache(table);
     if (!document) {
         std::fflush(stdout);

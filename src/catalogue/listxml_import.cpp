@@ -123,8 +123,9 @@ void readInput(const Attributes& attributes, GameInProgress& game)
 
 void readControl(const Attributes& attributes, GameInProgress& game)
 {
-    std::string_view type;
-    std::string_view ways;
+    // Copies: a value with a reference in it lives only for its own visit.
+    std::string type;
+    std::string ways;
     bool playerOne = true;  // a control without a player belongs to player 1
     int32_t buttons = 0;
     attributes.forEach([&](std::string_view name, std::string_view value) {
@@ -245,6 +246,7 @@ public:
 
     std::vector<std::unique_ptr<GameRecord>> games;
     ListImportCounts counts;
+    std::function<void(const ListImportCounts&)> progress;
 
 private:
     void finishGame()
@@ -267,6 +269,7 @@ private:
             games.push_back(std::move(game.record));
         }
         game_.reset();
+        if (progress) progress(counts);
     }
 
     std::unique_ptr<GameInProgress> game_;
@@ -277,19 +280,23 @@ private:
 
 std::optional<std::vector<std::unique_ptr<GameRecord>>> readListXml(const std::string& path,
                                                                     ListImportCounts* countsOut,
-                                                                    std::string* error)
+                                                                    std::string* error,
+                                                                    const ListReadOptions& options)
 {
     ListHandler handler;
-    if (!xml_stream::parseFile(path, handler, error)) return std::nullopt;
+    handler.progress = options.progress;
+    if (!xml_stream::parseFile(path, handler, error, options.growing)) return std::nullopt;
     if (countsOut != nullptr) *countsOut = handler.counts;
     return std::move(handler.games);
 }
 
-int importListXml(const std::string& path, GameTable& table, const std::string& cachePath)
+int importListXml(const std::string& path, GameTable& table, const std::string& cachePath,
+                  const ListReadOptions& options, bool* cacheWritten)
 {
+    if (cacheWritten != nullptr) *cacheWritten = false;
     ListImportCounts counts;
     std::string error;
-    auto games = readListXml(path, &counts, &error);
+    auto games = readListXml(path, &counts, &error, options);
     if (!games) {
         std::printf("error: could not parse file %s\n", path.c_str());
         if (!error.empty()) std::printf("  %s\n", error.c_str());
@@ -304,7 +311,8 @@ int importListXml(const std::string& path, GameTable& table, const std::string& 
 
     releaseCatalogue(table);
     table.games = std::move(*games);
-    writeGameCache(table, cachePath);
+    const bool written = writeGameCache(table, cachePath);
+    if (cacheWritten != nullptr) *cacheWritten = written;
     indexCatalogue(table);
     return 1;
 }

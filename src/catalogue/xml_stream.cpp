@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -58,6 +59,7 @@ public:
         d.otherNode();
         --d.depth_;
         d.handler_.endElement(d.depth_);
+        if (d.depth_ == 0) d.rootClosed_ = true;
     }
 
     static void onCharacters(void* context, const xmlChar* text, int length)
@@ -81,6 +83,10 @@ public:
 
     static void onError(void* context, xmlError* error)
     {
+        // The parser reports an undecodable start of the document while it is being created,
+        // before the driver is attached; the failure is seen through the parser's state then.
+        auto* parser = static_cast<xmlParserCtxt*>(context);
+        if (parser == nullptr || parser->_private == nullptr) return;
         Driver& d = of(context);
         if (error == nullptr || error->level < XML_ERR_ERROR || !d.firstError_.empty()) return;
         std::string text = error->message != nullptr ? error->message : "not well formed";
@@ -91,6 +97,7 @@ public:
 
     void finish() { otherNode(); }
     const std::string& firstError() const { return firstError_; }
+    bool rootClosed() const { return rootClosed_; }
 
 private:
     enum class Collecting { None, Text, Cdata };
@@ -127,6 +134,7 @@ private:
 
     SaxHandler& handler_;
     int depth_ = 0;
+    bool rootClosed_ = false;
     bool wantFirstChild_ = false;
     Collecting collecting_ = Collecting::None;
     std::string buffer_;
@@ -175,39 +183,71 @@ std::string Attributes::decodeAmpersands(std::string_view value)
     return out;
 }
 
-bool parseFile(const std::string& path, SaxHandler& handler, std::string* error)
+// The parser stopped for good: a fatal error, or a halt (an encoding error halts it without
+// marking the document as not well formed; only the result of the call tells).
+bool parserStopped(const xmlParserCtxt& context, int result)
+{
+    return context.wellFormed == 0 ||
+           (result != XML_ERR_OK && (context.disableSAX != 0 || context.instate == XML_PARSER_EOF));
+}
+
+bool parseFile(const std::string& path, SaxHandler& handler, std::string* error,
+               const GrowingFile* growing)
 {
     const auto fail = [error](const std::string& reason) {
         if (error != nullptr) *error = reason;
         return false;
     };
+    // Opening a FIFO or a device would block or never end.
+    std::error_code statError;
+    const auto status = std::filesystem::status(path, statError);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return fail(path + " is not a regular file");
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) return fail("cannot open " + path);
 
-    std::vector<char> chunk(kChunkBytes);
-    size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
+    // Created without its first bytes, so that the driver is attached before the parser can
+    // report anything about them.
     xmlSAXHandler sax = makeHandler();
     std::unique_ptr<xmlParserCtxt, ContextDeleter> context(
-        xmlCreatePushParserCtxt(&sax, nullptr, chunk.data(), static_cast<int>(got), path.c_str()));
+        xmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, path.c_str()));
     if (!context) return fail("cannot create the XML parser");
     Driver driver(handler);
     context->_private = &driver;
 
+    std::vector<char> chunk(kChunkBytes);
+    bool stopped = false;
     bool readFailed = false;
-    while (got > 0 && context->wellFormed) {
-        got = std::fread(chunk.data(), 1, chunk.size(), file.get());
-        if (got == 0) {
-            readFailed = std::ferror(file.get()) != 0;
+    for (;;) {
+        // Asked before the read, so that bytes written just before the writer ended are read;
+        // the end-of-file mark is sticky and would hide them.
+        const bool writerDone = growing == nullptr || growing->writerFinished();
+        if (growing != nullptr) std::clearerr(file.get());
+        const size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
+        if (got > 0) {
+            const int result = xmlParseChunk(context.get(), chunk.data(), static_cast<int>(got), 0);
+            if (parserStopped(*context, result)) {
+                stopped = true;
+                break;
+            }
+            continue;
+        }
+        if (std::ferror(file.get()) != 0) {
+            readFailed = true;
             break;
         }
-        xmlParseChunk(context.get(), chunk.data(), static_cast<int>(got), 0);
+        if (writerDone) break;
+        growing->waitForMore();
     }
-    if (context->wellFormed && !readFailed) xmlParseChunk(context.get(), nullptr, 0, 1);
+    if (!stopped && !readFailed) {
+        stopped = parserStopped(*context, xmlParseChunk(context.get(), nullptr, 0, 1));
+    }
     driver.finish();
     if (readFailed) return fail("the file cannot be read");
-    if (!context->wellFormed) {
-        return fail(driver.firstError().empty() ? "the document is not well formed"
-                                                : driver.firstError());
+    if (stopped || !driver.rootClosed()) {
+        return fail(driver.firstError().empty()
+                        ? "the document is not well formed, or not readable in its encoding"
+                        : driver.firstError());
     }
     return true;
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -60,10 +61,20 @@ public:
     virtual void text(std::string_view content) = 0;
 };
 
-// Parses the file at `path` with `handler`. False when the file cannot be opened or read, or is
-// not well formed (cut off, not XML, no root element); `error` then holds the first error the
-// parser reported, with its line. The handler may have seen part of the document by then.
-bool parseFile(const std::string& path, SaxHandler& handler, std::string* error);
+// A file that another process is still writing: reading waits at its end for more bytes until
+// the writer has finished.
+struct GrowingFile {
+    std::function<bool()> writerFinished;  // true once nothing more will be written
+    std::function<void()> waitForMore;     // blocks briefly before the end is read again
+};
+
+// Parses the file at `path` with `handler`. False when the file cannot be opened or read, is not
+// a regular file, or fails to parse at any byte (cut off, not XML, an encoding error, no root
+// element); `error` then holds the first error the parser reported, with its line. The handler
+// may have seen part of the document by then: a caller keeps nothing of a failed parse.
+// With `growing`, the file is read while it is being written.
+bool parseFile(const std::string& path, SaxHandler& handler, std::string* error,
+               const GrowingFile* growing = nullptr);
 
 // Reads a decimal number the way the C library's atoi does: white space skipped, an optional
 // sign, digits up to the first non-digit; no digits give 0.

@@ -33,6 +33,8 @@ struct KeyMappingSettings {
     int MusicStop = 88;
     int MusicNext = 67;
     int MusicPrevious = 86;
+
+    bool operator==(const KeyMappingSettings&) const = default;
 };
 
 // Joystick mappings: one-bit masks (stick directions, then buttons). 0 switches an action off.
@@ -49,6 +51,8 @@ struct JoystickMappingSettings {
     int StopMusic = 512;
     int NextSong = 1024;
     int PreviousSong = 2048;
+
+    bool operator==(const JoystickMappingSettings&) const = default;
 };
 
 // Wave files played on events; an absent value means no sound.
@@ -57,6 +61,8 @@ struct SoundSettings {
     std::optional<std::string> Shutdown;
     std::optional<std::string> StartGame;
     std::optional<std::string> Error;
+
+    bool operator==(const SoundSettings&) const = default;
 };
 
 enum : int { kMenuTypeListView = 1, kMenuTypeImageBrowser = 2 };
@@ -136,6 +142,9 @@ struct LauncherSettings {
     int MusicStopDuringGame = 1;
     int MusicRepeatSong = 0;
     int MusicRepeatPlaylist = 1;
+
+    // Every field, so that a comparison cannot miss one added later.
+    bool operator==(const LauncherSettings&) const = default;
 };
 
 // Reads every key of the settings file at `path`, in table order. Cannot fail: a missing file

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "catalogue/emulator_runner.h"
 #include "platform/profile.h"
 
 namespace {
@@ -34,10 +35,8 @@ std::string findMameOptions(const GameRecord& game, const MameOptionsLookup& loo
 
 std::string emulatorWorkingDirectory(const std::string& mameExe)
 {
-    const auto slash = mameExe.rfind('/');
-    if (slash == std::string::npos) return {};
-    if (slash == 0) return "/";
-    return mameExe.substr(0, slash);
+    const auto command = parseEmulatorCommand(mameExe);
+    return command ? command->folder() : std::string();
 }
 
 std::string composeLaunchCommandLine(const std::string& mameExe, const std::string& romname,
@@ -75,14 +74,13 @@ std::string emulatorProgramProblem(const std::string& program)
 int GameLauncher::launchGame(const GameRecord& game, int& exitCode)
 {
     const std::string& mameExe = settings_.MameExe;
-    const std::string workingDirectory = emulatorWorkingDirectory(mameExe);
     const std::string options = hooks_.mameOptions ? findMameOptions(game, hooks_.mameOptions) : "";
     const std::string commandLine = composeLaunchCommandLine(mameExe, game.romname, options);
 
-    const std::vector<std::string> words = splitCommandLine(mameExe);
-    if (words.empty()) {
-        messages_.show("No emulator is set: Mame.exe in the settings file is empty.",
-                       kErrorCaption);
+    std::string problem;
+    const std::optional<EmulatorCommand> command = parseEmulatorCommand(mameExe, &problem);
+    if (!command) {
+        messages_.show(problem, kErrorCaption);
         return 0;
     }
     if (commandLine.size() > kMaxCommandLineLength) {
@@ -93,8 +91,8 @@ int GameLauncher::launchGame(const GameRecord& game, int& exitCode)
                        kErrorCaption);
         return 0;
     }
-    if (const std::string problem = hooks_.checkProgram(words.front()); !problem.empty()) {
-        messages_.show(failedToExecute(commandLine, problem), kErrorCaption);
+    if (const std::string why = hooks_.checkProgram(command->program()); !why.empty()) {
+        messages_.show(failedToExecute(commandLine, why), kErrorCaption);
         return 0;
     }
 
@@ -109,7 +107,7 @@ int GameLauncher::launchGame(const GameRecord& game, int& exitCode)
     screen_.suspendForChild();
     ProcessRequest request;
     request.commandLine = commandLine;
-    request.workingDirectory = workingDirectory;
+    request.workingDirectory = command->folder();
     request.whileWaiting = hooks_.whileGameRuns;
     const ProcessResult result = hooks_.runProcess(request);
     screen_.resumeAfterChild();

@@ -28,11 +28,12 @@ MameOptionsLookup mameOptionsFromFile(const std::string& settingsPath);
 // The game's options: its own entry, or, when that is empty and the game is a clone, its parent's.
 std::string findMameOptions(const GameRecord& game, const MameOptionsLookup& lookup);
 
-// The folder part of the emulator path (everything before its last "/"; "/" for a program in the
-// root folder). Empty, meaning the launcher's current folder, when the path has no folder part.
+// The folder of the emulator program, the first word of the setting with its quotes removed
+// (everything before its last "/"; "/" for a program in the root folder). Empty, meaning the
+// launcher's current folder, when the program has no folder part or the setting is no command.
 std::string emulatorWorkingDirectory(const std::string& mameExe);
 
-// "<emulator> <romname>" or "<emulator> <romname> <options>", nothing quoted.
+// "<emulator> <romname>" or "<emulator> <romname> <options>", the setting as written.
 std::string composeLaunchCommandLine(const std::string& mameExe, const std::string& romname,
                                      const std::string& options);
 

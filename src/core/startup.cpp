@@ -28,8 +28,10 @@
 #include "music/jukebox.h"
 #include "platform/clock.h"
 #include "platform/controller.h"
+#include "platform/files.h"
 #include "platform/font.h"
 #include "platform/message_box.h"
+#include "platform/profile.h"
 #include "platform/screen.h"
 #include "platform/sdl_audio.h"
 #include "platform/sdl_controller.h"
@@ -200,6 +202,11 @@ CatalogueBuildHooks Launcher::catalogueHooks()
         jukebox_->setOnMusicPaused([this](bool) { display_->repaintMusicBar(*screen_); });
     };
     hooks.startMusicBarTimer = [this] { screen_->startTimer(kMusicBarTimerId, kMusicBarPeriodMs); };
+    hooks.recordVersion = [this](const std::optional<std::string>& version) {
+        // A start without a settings file must not leave one behind if it fails later.
+        if (fileExists(settingsPath_))
+            writePrivateProfileString("System", "LastMameVersion", version, settingsPath_);
+    };
     return hooks;
 }
 

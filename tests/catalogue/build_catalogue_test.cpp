@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/game_cache.h"
+#include "catalogue/listxml_import.h"
 #include "catalogue_test_util.h"
 
 using catalogue_test::fixture;
@@ -37,9 +38,22 @@ public:
         const auto noteText = [this](std::string event) {
             return [this, event](const std::string& text) { events.push_back(event + text); };
         };
-        hooks = {noteText("show "),   note("close"),       note("discard keys"),
-                 note("controllers"), note("jukebox"),     noteText("sound "),
-                 note("music"),       note("music hooks"), note("timer")};
+        const auto record = [this](const std::optional<std::string>& version) {
+            recorded = version;
+        };
+        // Each reading moves the clock on by `tick`; none by default, so no progress counts.
+        const auto now = [this] { return clock += tick; };
+        hooks = {noteText("show "),
+                 note("close"),
+                 note("discard keys"),
+                 note("controllers"),
+                 note("jukebox"),
+                 noteText("sound "),
+                 note("music"),
+                 note("music hooks"),
+                 note("timer"),
+                 record,
+                 now};
     }
 
     // Runs the build; `runs` gets the emulator's first argument of each run, `boxTexts` the
@@ -50,8 +64,10 @@ public:
         boxes.shown.clear();
         std::filesystem::remove(scratch.path("emulator.log"));
         testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
         const int result = buildCatalogue(settings, table, position, boxes, hooks);
         output = testing::internal::GetCapturedStdout();
+        errors = testing::internal::GetCapturedStderr();
         std::istringstream log(readFile(scratch.path("emulator.log")));
         bool first = false;
         for (std::string line; std::getline(log, line);) {
@@ -77,7 +93,10 @@ public:
     RecordingMessageBoxes boxes;
     CatalogueBuildHooks hooks;
     Texts events, runs, boxTexts;
-    std::string output;
+    std::string output, errors;
+    std::optional<std::optional<std::string>> recorded;  // what went to the settings file
+    std::chrono::steady_clock::time_point clock;
+    std::chrono::milliseconds tick{0};
 };
 
 }  // namespace
@@ -139,6 +158,10 @@ TEST_F(BuildCatalogueTest, FailuresEndTheBuildWithTheirMessages)
          {"Failed to execute [" + missing + " -help]!",
           "Failed to execute [" + missing + " -listxml]!",
           "Error launching [" + missing + " -listxml]!"}},
+        // A quote left open would swallow the switch; nothing runs.
+        {[&] { settings.MameExe = "\"" + missing; },
+         {"The emulator setting Mame.exe has a quote that is never closed: \"" + missing,
+          "Error launching [\"" + missing + " -listxml]!"}},
     };
     for (const auto& [setUp, texts] : cases) {
         std::filesystem::remove(settings.GameCache);
@@ -151,6 +174,7 @@ TEST_F(BuildCatalogueTest, FailuresEndTheBuildWithTheirMessages)
     }
 
     // With a cache, a failed probe never forces a rebuild, and the version is forgotten.
+    settings.MameExe = missing;
     scratch.write("cache.xml", readFile(fixture("cache_v1.xml")));
     settings.LastMameVersion = "MAME v0.100";
     EXPECT_EQ(build(), 1) << output;
@@ -188,4 +212,94 @@ TEST_F(BuildCatalogueTest, HistoryTextsSoundsMusicAndTheRestoredSelection)
     EXPECT_EQ(build(), 1);
     EXPECT_EQ(table.filteredCount(), 0);
     EXPECT_EQ(position.selectedIndex, 0);
+}
+
+TEST_F(BuildCatalogueTest, AStartThatFailsAfterTheImportLeavesTheCacheToTheNext)
+{
+    settings.UseMameInfoDat = 1;  // missing: the start fails after the list was imported
+    EXPECT_EQ(build(), 0);
+    EXPECT_EQ(runs, (Texts{"-help", "-listxml"}));
+    ASSERT_EQ(recorded, std::optional<std::string>("MAME v0.251 (stand-in)"));
+
+    // The next start reads the settings file, where only the recorded version changed.
+    settings.UseMameInfoDat = 0;
+    settings.LastMameVersion = *recorded;
+    ASSERT_EQ(build(), 1) << output;
+    EXPECT_EQ(runs, Texts{"-help"});
+    EXPECT_EQ(table.gameCount(), 5);
+}
+
+TEST_F(BuildCatalogueTest, AnUnwritableCacheNeverLeavesTheOldListBehind)
+{
+    // A name the cache file can have but its temporary file beside it cannot: every write
+    // fails, even for root. The old cache, of the old emulator, holds three games.
+    settings.GameCache = scratch.path(std::string(247, 'c') + ".xml");
+    scratch.write(std::filesystem::path(settings.GameCache).filename().string(),
+                  readFile(fixture("cache_v1.xml")));
+    settings.LastMameVersion = "MAME v0.100";
+    const std::string notice = "Game cache not written: " + settings.GameCache;
+    for (int start = 0; start < 3; ++start) {
+        ASSERT_EQ(build(), 1) << output;
+        EXPECT_EQ(runs, (Texts{"-help", "-listxml"})) << start;
+        EXPECT_EQ(table.gameCount(), 5) << start;
+        EXPECT_EQ(events[2], "show Filtering And Sorting Roms... - " + notice);
+        EXPECT_NE(errors.find("The game cache [" + settings.GameCache + "] cannot be written"),
+                  std::string::npos)
+            << errors;
+        EXPECT_FALSE(std::filesystem::exists(settings.GameCache));
+        ASSERT_TRUE(recorded);
+        EXPECT_EQ(*recorded, std::nullopt);
+        EXPECT_EQ(settings.LastMameVersion, std::nullopt);
+    }
+
+    // A cache in a missing folder, or a FIFO in the cache's place: reported, never waited on.
+    settings.GameCache = scratch.path("missing/cache.xml");
+    ASSERT_EQ(build(), 1);
+    EXPECT_NE(errors.find(settings.GameCache), std::string::npos) << errors;
+    settings.GameCache = scratch.path("fifo");
+    ASSERT_EQ(std::system(("mkfifo '" + settings.GameCache + "'").c_str()), 0);
+    settings.LastMameVersion = "MAME v0.251 (stand-in)";
+    ASSERT_EQ(build(), 1);
+    EXPECT_EQ(runs, (Texts{"-help", "-listxml"}));
+    EXPECT_NE(errors.find(settings.GameCache), std::string::npos) << errors << output;
+    EXPECT_TRUE(std::filesystem::is_fifo(settings.GameCache));
+}
+
+TEST_F(BuildCatalogueTest, TheListIsReadWhileTheEmulatorWritesIt)
+{
+    // The stand-in stops after the third machine until the launcher shows a count, which it can
+    // only do while the emulator is still running.
+    std::string list = readFile(fixture("new_format.xml"));
+    size_t at = 0;
+    for (int i = 0; i < 3; ++i) at = list.find("</machine>", at) + 10;
+    list.insert(at, "\n<!-- latch -->\n");
+    scratch.write("list.xml", list);
+    const ScopedEnv latch("STAND_IN_MAME_LATCH", scratch.path("latch"));
+    hooks.showMessage = [this](const std::string& text) {
+        events.push_back("show " + text);
+        if (text.find("machines read") != std::string::npos) scratch.write("latch", "");
+    };
+    tick = std::chrono::milliseconds(100);  // a count every third entry
+    ASSERT_EQ(build(), 1) << output;
+    EXPECT_EQ(readFile(scratch.path("emulator.log")).find("latch timed out"), std::string::npos);
+    EXPECT_EQ(
+        Texts(events.begin(), events.begin() + 5),
+        (Texts{"show Loading Game Information From Mame...", "show Building Game List (slow)...",
+               "show Building Game List (slow)... 3 machines read, 0 games kept",
+               "show Building Game List (slow)... 6 machines read, 3 games kept",
+               "show Filtering And Sorting Roms..."}));
+    const std::string cache = readFile(settings.GameCache);
+    GameTable direct;
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(importListXml(fixture("new_format.xml"), direct, scratch.path("direct.xml")), 1);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(cache, readFile(scratch.path("direct.xml")));
+
+    // A list cut off midway, from a new emulator, leaves the table and the old cache alone.
+    scratch.write("list.xml", list.substr(0, at));
+    const ScopedEnv newVersion("STAND_IN_MAME_VERSION", std::string("MAME v0.252"));
+    EXPECT_EQ(build(), 0);
+    EXPECT_EQ(boxTexts, Texts{"Error loading game list!"});
+    EXPECT_EQ(table.gameCount(), 5);
+    EXPECT_EQ(readFile(settings.GameCache), cache);
 }

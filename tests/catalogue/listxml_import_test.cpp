@@ -75,6 +75,9 @@ TEST(ReadListXml, ControlTypeAndWaysMapping)
          R"(<control type="dial" player="1" buttons="2"/>)",
          kControlDial, 2},
         {R"(<control type="joy" player="2" ways="8" buttons="7"/>)", 0, 0},
+        // References in values that are kept past their own attribute.
+        {R"(<control type="joy&amp;" ways="8&amp;, read after the next value" buttons="1&amp;"/>)",
+         0, 1},
     };
     TempFolder scratch;
     for (const auto& [controls, control, buttons] : cases) {
@@ -90,8 +93,10 @@ TEST(ReadListXml, ControlTypeAndWaysMapping)
 TEST(ReadListXml, BadListsFailWithAReason)
 {
     TempFolder scratch;
+    // A lone surrogate halfway through a UTF-16 list stops the parser without a fatal error.
     for (const std::string& path :
          {fixture("truncated.xml"), fixture("malformed.xml"), scratch.write("empty.xml", ""),
+          fixture("list_utf16_lone_surrogate.xml"),
           scratch.write("binary.xml", std::string("\x00\x01\x02garbage", 10)),
           scratch.write("roots.xml", "<mame/><mame/>"),
           scratch.write("dtd.xml",

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "config/temp_folder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -74,8 +76,14 @@ TEST(GameLaunch, CommandLinesAndWorkingFolder)
     EXPECT_EQ(h.requests[1].commandLine, "/opt/mame/mame puckman -rol");
     EXPECT_EQ(h.requests[2].commandLine, "/opt/mame/mame mspacman -ror");
     EXPECT_EQ(h.requests[0].workingDirectory, "/opt/mame");
+    // The folder is the program word's, quotes removed; later words are options.
     const std::pair<std::string, std::string> folders[] = {
-        {"./emu/mame", "./emu"}, {"/mame", "/"}, {"mame", ""}};  // "": the current folder
+        {"./emu/mame", "./emu"},
+        {"/mame", "/"},
+        {"mame", ""},  // "": the current folder
+        {"\"/opt/My Emu/mame\" -rompath \"/a b/c\"", "/opt/My Emu"},
+        {"/usr/games/mame -inipath /etc/mame", "/usr/games"},
+        {"\"/opt/My Emu/mame", ""}};  // an open quote: no command
     for (const auto& [path, folder] : folders) EXPECT_EQ(emulatorWorkingDirectory(path), folder);
 }
 
@@ -149,4 +157,34 @@ TEST(GameLaunch, EmulatorProgramProblemsAreNamed)
     EXPECT_NE(emulatorProgramProblem(plain.string()).find("is not executable"), std::string::npos);
     EXPECT_EQ(emulatorProgramProblem("quorvane-no-such-emulator"), "");  // the runner searches PATH
     fs::remove_all(folder);
+}
+
+TEST(GameLaunch, AQuotedEmulatorPathWithBlanksAndOptionWordsRuns)
+{
+    TempFolder scratch;
+    std::filesystem::create_directory(scratch.path("My Emu"));
+    const std::string program = scratch.path("My Emu/mame");
+    std::filesystem::copy_file(std::string(QUORVANE_SOURCE_DIR) + "/tests/support/stand_in_mame.sh",
+                               program);
+    const std::string log = scratch.path("emulator.log");
+    setenv("STAND_IN_MAME_LOG", log.c_str(), 1);
+    Harness h;
+    LaunchHooks realRun;  // the platform's runner and program check
+    realRun.mameOptions = [](const std::string&) { return std::string("-skip_gameinfo"); };
+    h.launcher = std::make_unique<GameLauncher>(h.settings, h.screen, h.boxes, realRun);
+    h.settings.MameExe = "\"" + program + "\" -inipath \"/etc/my mame\"";
+    EXPECT_EQ(h.launch(game("pong")), 1);
+    EXPECT_EQ(h.exitCode, 0);
+    EXPECT_TRUE(h.boxes.shown.empty());
+    EXPECT_EQ(readFile(log), "run\ncwd=" + scratch.path("My Emu") +
+                                 "\narg=-inipath\narg=/etc/my mame\narg=pong\n"
+                                 "arg=-skip_gameinfo\nend\n");
+
+    // An open quote is named before anything runs.
+    h.settings.MameExe = "\"" + program + " -inipath /etc";
+    EXPECT_EQ(h.launch(game("pong")), 0);
+    EXPECT_EQ(
+        h.boxes.shown.at(0).text,
+        "The emulator setting Mame.exe has a quote that is never closed: " + h.settings.MameExe);
+    unsetenv("STAND_IN_MAME_LOG");
 }

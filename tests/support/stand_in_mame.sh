@@ -2,7 +2,9 @@
 # A stand-in for the MAME emulator, for tests that must control what "the emulator" says and does.
 #   -help      prints STAND_IN_MAME_VERSION (default "MAME v0.251 (stand-in)") and a second line;
 #              a set but empty STAND_IN_MAME_VERSION prints nothing
-#   -listxml   prints the file named by STAND_IN_MAME_LIST (nothing when unset or missing)
+#   -listxml   prints the file named by STAND_IN_MAME_LIST (nothing when unset or missing); with
+#              STAND_IN_MAME_LATCH set, it stops after the line "<!-- latch -->" until that file
+#              exists (at most 60 s, then "latch timed out" goes to the log) before the rest
 #   otherwise  (a game launch) prints nothing
 # Every run appends "run", "cwd=<folder>", one "arg=<word>" per argument and "end" to the file
 # STAND_IN_MAME_LOG (when set), writes STAND_IN_MAME_STDERR (when set) to standard error, then
@@ -34,7 +36,20 @@ case "${1:-}" in
         ;;
     -listxml)
         if [ -n "${STAND_IN_MAME_LIST:-}" ] && [ -f "$STAND_IN_MAME_LIST" ]; then
-            cat "$STAND_IN_MAME_LIST"
+            if [ -n "${STAND_IN_MAME_LATCH:-}" ]; then
+                sed -n '1,/<!-- latch -->/p' "$STAND_IN_MAME_LIST"
+                waited=0
+                while [ ! -e "$STAND_IN_MAME_LATCH" ] && [ "$waited" -lt 600 ]; do
+                    sleep 0.1
+                    waited=$((waited + 1))
+                done
+                if [ ! -e "$STAND_IN_MAME_LATCH" ] && [ -n "${STAND_IN_MAME_LOG:-}" ]; then
+                    echo "latch timed out" >> "$STAND_IN_MAME_LOG"
+                fi
+                sed '1,/<!-- latch -->/d' "$STAND_IN_MAME_LIST"
+            else
+                cat "$STAND_IN_MAME_LIST"
+            fi
         fi
         ;;
 esac
