@@ -278,8 +278,6 @@ TEST(JukeboxTest, BrokenSongsAreSkipped)
          {"good.mp3"}, true, 1},
         {"at the end of a song", {"good.mp3", "missing.mp3", "last.mp3"}, 0, 0, 0, "e",
          {"good.mp3", "last.mp3"}, true, 1},
-        {"wrapping round", {"good.mp3", "missing.mp3"}, 0, 0, 1, "e", {"good.mp3", "good.mp3"},
-         true, 1},
         {"a broken last song ends the music", {"good.mp3", "missing.mp3"}, 0, 0, 0, "e",
          {"good.mp3"}, false, 1},
         {"previous goes on backwards", {"a.mp3", "missing.mp3", "c.mp3"}, 0, 0, 1, "np",
@@ -414,10 +412,9 @@ TEST(JukeboxTest, StatusPauseAndShutdown)
 }
 
 // The audio thread reports a song's end while the GUI thread is inside a command with the
-// jukebox's lock held (the fake stream hands over to it from inside close() and setPaused()),
-// and a third thread keeps querying. The report must not wait for the jukebox's lock (that
-// would deadlock with the audio library's own lock), and once handled it must not act on a
-// stream that the command has replaced. The sanitizer builds check the accesses.
+// jukebox's lock held (the fake stream hands over to it from inside close() and setPaused()).
+// The report must not wait for the jukebox's lock (that would deadlock with the audio
+// library's own lock), and once handled it must not act on a stream the command replaced.
 TEST(JukeboxTest, EndReportsDuringCommandsAreSafe)
 {
     Harness h({"a", "b", "c", "d"});
@@ -425,13 +422,6 @@ TEST(JukeboxTest, EndReportsDuringCommandsAreSafe)
     AudioThread audio(h.stream);
     bool handedOver = true;
     h.stream.duringCall = [&] { handedOver = handedOver && audio.finishNow(); };
-    std::atomic<bool> done{false};
-    std::thread reader([&] {
-        while (!done) {
-            MusicStatus s = h.jukebox.status();
-            EXPECT_TRUE(!s.playing || !s.title.empty());
-        }
-    });
     struct Step {
         const char* name;
         std::function<void()> command;
@@ -455,8 +445,6 @@ TEST(JukeboxTest, EndReportsDuringCommandsAreSafe)
         EXPECT_EQ(h.stream.started, step.started);
         EXPECT_EQ(h.jukebox.isMusicPlaying(), step.playing);
     }
-    done = true;
-    reader.join();
     h.stream.duringCall = nullptr;  // the audio thread ends before the harness
     EXPECT_TRUE(handedOver) << "an end report waited for the GUI thread";
 }
