@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "catalogue/history_xml.h"
+
 namespace {
 
 constexpr size_t kLineBuffer = 1024;
@@ -93,6 +95,8 @@ int readMameInfo(std::FILE* file, GameTable& table)
 
 int loadMameInfo(const std::string& path, GameTable& table)
 {
+    // The same setting may name today's XML history file; its content tells which it is.
+    if (looksLikeXmlFile(path)) return loadHistoryXml(path, table);
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"));
     if (!file) {
         std::printf("Error opening file: [%s]\n", path.c_str());

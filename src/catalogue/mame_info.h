@@ -10,8 +10,9 @@
 // Reads the file at `path` and attaches its entries to the games of `table` (which must be
 // indexed). Returns 0 after "Error opening file: [%s]" on standard output when the file cannot
 // be opened; otherwise 1, even when the file is not in order (then "Failed to load data from
-// mameinfo.dat!" is printed and the entries read before the fault stay attached). The caller
-// decides whether reading is switched on.
+// mameinfo.dat!" is printed and the entries read before the fault stay attached). A file that
+// starts with "<" is read as an XML history file instead (see history_xml.h): 0 when it is not
+// well formed. The caller decides whether reading is switched on.
 int loadMameInfo(const std::string& path, GameTable& table);
 
 // Reads the open `file` to its end. Returns 1 when the reading ended outside an entry, 0 when

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "music/playlist.h"
@@ -108,7 +110,7 @@ void Jukebox::skipSong(bool forward)
         }
         moveLocked(forward);
         if (wasPlaying) {
-            startSongLocked(true, notices);
+            startSongLocked(true, notices, forward);
         }
     }
     dispatch(notices);
@@ -125,6 +127,12 @@ void Jukebox::pauseMusic(bool paused)
         stream_->setPaused(paused);
         paused_ = paused;
         notices.push_back(paused ? Notice::Paused : Notice::Resumed);
+        if (!paused && deferred_) {
+            // The song chosen while the game ran starts now, not before.
+            deferred_ = false;
+            playing_ = false;
+            startSongLocked(false, notices);
+        }
     }
     dispatch(notices);
 }
@@ -150,12 +158,12 @@ void Jukebox::handleSongEnded()
         if (settings_.MusicRepeatSong == 1) {
             closeStreamLocked();
             playing_ = false;
-            startSongLocked(false, notices);
+            startOrDeferLocked(notices);
         } else if (settings_.MusicRandomPlay == 1) {
             closeStreamLocked();
             playing_ = false;
             chooseRandomLocked();
-            startSongLocked(false, notices);
+            startOrDeferLocked(notices);
             notices.push_back(Notice::SongEnded);
         } else if (settings_.MusicRepeatPlaylist == 0 && *current_ + 1 == playlist_.size()) {
             // The music ends after the last song; the current song stays on it.
@@ -164,7 +172,7 @@ void Jukebox::handleSongEnded()
             closeStreamLocked();
             playing_ = false;
             moveLocked(true);
-            startSongLocked(false, notices);
+            startOrDeferLocked(notices);
             notices.push_back(Notice::SongEnded);
         }
     }
@@ -186,7 +194,7 @@ bool Jukebox::isMusicPlaying() const
 bool Jukebox::isMusicPaused() const
 {
     std::lock_guard lock(mutex_);
-    return ready_ && playing_ && started_ && paused_;
+    return ready_ && playing_ && (started_ || deferred_) && paused_;
 }
 
 std::optional<Song> Jukebox::currentSongInfo() const
@@ -220,7 +228,7 @@ MusicStatus Jukebox::status() const
     }
     const Song& song = playlist_[*current_];
     status.playing = true;
-    status.paused = started_ && paused_;
+    status.paused = (started_ || deferred_) && paused_;
     status.title = songDisplayTitle(song);
     status.artist = songDisplayArtist(song);
     if (streamOpen_) {
@@ -280,19 +288,46 @@ int Jukebox::randRangeLocked(int min, int max)
     return std::uniform_int_distribution<int>(min, max)(engine_);
 }
 
-void Jukebox::startSongLocked(bool notify, Notices& notices)
+void Jukebox::startSongLocked(bool notify, Notices& notices, bool forward)
 {
     // An empty playlist has nothing to play: stay stopped rather than "play" no song.
     if (!ready_ || playing_ || !current_) {
         return;
     }
-    // The song counts as playing from here on, even when its file cannot be played, so that
-    // Stop, Next and Previous can move past a broken entry.
+    // Each song is tried at most once per start, so a playlist of broken files ends in one
+    // pass instead of spinning.
+    std::vector<bool> failed(playlist_.size(), false);
+    while (!openAndStartLocked(notify, notices)) {
+        failed[*current_] = true;
+        closeStreamLocked();
+        playing_ = false;
+        if (!moveOnFromBrokenLocked(forward, failed)) {
+            std::fputs("No further song of the playlist can be played; the music stops\n",
+                       stderr);
+            notices.push_back(Notice::Stopped);
+            return;
+        }
+    }
+}
+
+// Opens and starts the current song; false, after a line on standard error, when it cannot be
+// played. The song then counts as playing, so the caller decides where to go next.
+bool Jukebox::openAndStartLocked(bool notify, Notices& notices)
+{
     playing_ = true;
     paused_ = false;
+    deferred_ = false;
     streamOpen_ = false;
     started_ = false;
     Song& song = playlist_[*current_];
+    // A FIFO would block the open for ever and a device such as /dev/zero never ends; only
+    // regular files are handed to the decoder.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(song.filename, error)) {
+        std::fprintf(stderr, "Skipping the song [%s]: it is not a regular file\n",
+                     song.filename.c_str());
+        return false;
+    }
     uint64_t serial = ++streamSerial_;
     auto onEnd = [this, serial] {
         {
@@ -304,17 +339,66 @@ void Jukebox::startSongLocked(bool notify, Notices& notices)
         }
     };
     if (!stream_->open(song.filename, std::move(onEnd))) {
-        return;
+        std::fprintf(stderr, "Skipping the song [%s]: it cannot be read or decoded\n",
+                     song.filename.c_str());
+        return false;
     }
     streamOpen_ = true;
     if (!stream_->start()) {
-        return;  // open but silent: no tags, no notice
+        std::fprintf(stderr, "Skipping the song [%s]: the sound output refused to play it\n",
+                     song.filename.c_str());
+        return false;
     }
     started_ = true;
     readSongTags(tags_, song);
     if (notify) {
         notices.push_back(Notice::Started);
     }
+    return true;
+}
+
+// Chooses the song to try after a broken one, by the end-of-song rules: a random song (one not
+// yet tried), or the neighbour in the direction of travel, where sequential play without
+// repeat playlist ends after the last song. A repeated song is not retried: it just failed.
+// False when no untried song is left.
+bool Jukebox::moveOnFromBrokenLocked(bool forward, const std::vector<bool>& failed)
+{
+    const std::size_t count = playlist_.size();
+    if (settings_.MusicRandomPlay == 1) {
+        const auto untried =
+            static_cast<std::size_t>(std::count(failed.begin(), failed.end(), false));
+        if (untried == 0) {
+            return false;
+        }
+        int pick =
+            randRangeLocked(0, static_cast<int>(std::min<std::size_t>(untried, INT32_MAX) - 1));
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!failed[i] && pick-- == 0) {
+                current_ = i;
+                return true;
+            }
+        }
+        return false;
+    }
+    if (forward && settings_.MusicRepeatPlaylist == 0 && *current_ + 1 == count) {
+        return false;
+    }
+    moveLocked(forward);
+    return !failed[*current_];
+}
+
+// After a song's end: start the following one, or, while the music is paused for a game,
+// only choose it; the resume starts it.
+void Jukebox::startOrDeferLocked(Notices& notices)
+{
+    if (!paused_) {
+        startSongLocked(false, notices);
+        return;
+    }
+    playing_ = true;
+    deferred_ = true;
+    streamOpen_ = false;
+    started_ = false;
 }
 
 void Jukebox::stopMusicLocked(Notices& notices)
@@ -325,6 +409,7 @@ void Jukebox::stopMusicLocked(Notices& notices)
     }
     playing_ = false;
     paused_ = false;
+    deferred_ = false;
 }
 
 void Jukebox::closeStreamLocked()

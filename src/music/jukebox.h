@@ -51,6 +51,10 @@ public:
     void shutdown();
 
     // Starts the current song, when ready and not already playing; onMusicStarted follows.
+    // A song that cannot be played (not a regular file, not decodable, refused by the output)
+    // is skipped with a line on standard error naming it, moving on as at the end of a song
+    // (backwards for Previous); when every song has failed once, the music stops and says so.
+    // This holds for every start: Play, Next, Previous and the end of a song.
     void playMusic();
     // Stops the music; onMusicStopped follows when something was playing. The current song
     // stays, so Play starts it again.
@@ -61,18 +65,19 @@ public:
     void nextSong();
     void previousSong();
     // Pauses (true) or resumes (false) the music, only when ready and playing; then
-    // onMusicPaused(flag).
+    // onMusicPaused(flag). A song chosen while paused starts on resume.
     void pauseMusic(bool paused);
 
     // Runs the end-of-song rules for the stream whose end was posted: repeat the song, a
     // random song, or the next one (stopping after the last without repeat playlist), then
-    // onSongEnded (not for a repeated song). A report about a stream that is no longer the
-    // playing one (the player already moved on) is ignored. GUI thread.
+    // onSongEnded (not for a repeated song). While the music is paused (during a game) the
+    // following song is chosen but starts only on resume. A report about a stream that is no
+    // longer the playing one (the player already moved on) is ignored. GUI thread.
     void handleSongEnded();
 
     // Queries: cheap, free of side effects, any thread.
     bool isJukeboxReady() const;
-    bool isMusicPlaying() const;  // a song counts as playing also when its file failed
+    bool isMusicPlaying() const;  // also while paused, and with a song waiting for the resume
     bool isMusicPaused() const;
     std::optional<Song> currentSongInfo() const;  // the playing song, if any
     long songLengthMs() const;                    // 0 when unknown or nothing plays
@@ -98,7 +103,10 @@ private:
     enum class Notice { Started, Stopped, Paused, Resumed, SongEnded };
     using Notices = std::vector<Notice>;
 
-    void startSongLocked(bool notify, Notices& notices);
+    void startSongLocked(bool notify, Notices& notices, bool forward = true);
+    bool openAndStartLocked(bool notify, Notices& notices);
+    bool moveOnFromBrokenLocked(bool forward, const std::vector<bool>& failed);
+    void startOrDeferLocked(Notices& notices);
     void skipSong(bool forward);
     void stopMusicLocked(Notices& notices);
     void moveLocked(bool forward);
@@ -120,6 +128,7 @@ private:
     bool streamOpen_ = false;  // a stream is open for the current song
     bool started_ = false;     // ... and the output accepted it
     bool paused_ = false;
+    bool deferred_ = false;    // a song was chosen while paused; it starts on resume
     uint64_t streamSerial_ = 0;  // names the stream opened last
     std::mt19937 engine_;
     std::function<void()> onSongEnded_;

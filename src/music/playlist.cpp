@@ -17,8 +17,13 @@ std::optional<std::vector<Song>> loadPlaylist(const std::string& path)
 {
     std::error_code error;
     std::unique_ptr<std::FILE, FileCloser> file;
-    // A folder opens for reading on Linux but holds no lines; it is no playlist.
-    if (!std::filesystem::is_directory(path, error)) {
+    // Only a regular file is read: a folder holds no lines, a FIFO would block the start for
+    // ever and a device such as /dev/zero never ends.
+    const bool regular = std::filesystem::is_regular_file(path, error);
+    if (!regular && std::filesystem::exists(path, error)) {
+        std::fprintf(stderr, "The playlist [%s] is not a regular file\n", path.c_str());
+    }
+    if (regular) {
         file.reset(std::fopen(path.c_str(), "rb"));
     }
     if (!file) {

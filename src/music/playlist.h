@@ -17,5 +17,6 @@ inline constexpr std::size_t kPlaylistPieceLength = 1023;
 
 // Reads the playlist at `path` into songs without titles or artists. Returns nullopt, after
 // writing "Failed to load playlist file\n" to standard output, when the file cannot be opened
-// for reading (or is a folder); a file without lines gives an empty list.
+// for reading or is not a regular file (a folder, a FIFO, a device; said on standard error);
+// a file without lines gives an empty list.
 std::optional<std::vector<Song>> loadPlaylist(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue/history_xml.h"
 #include "catalogue_test_util.h"
 
 using catalogue_test::makeGame;
@@ -88,4 +89,72 @@ TEST(LoadMameInfo, MissingUnreadableAndFaultyFiles)
         EXPECT_EQ(testing::internal::GetCapturedStdout(), output) << path;
     }
     EXPECT_EQ(table.games[2]->infoLines, Lines{"Barrels"});
+}
+
+namespace {
+
+std::string historyFixture(const std::string& name)
+{
+    return std::string(QUORVANE_SOURCE_DIR) + "/tests/fixtures/history/" + name;
+}
+
+// Loads `path` into pacman, galaga, dkong and galaga's clone galagao; the result, then standard
+// error.
+std::pair<int, std::string> loadHistory(const std::string& path, GameTable& table)
+{
+    for (const char* name : {"pacman", "galaga", "dkong", "galagao"}) {
+        table.games.push_back(makeGame(name));
+    }
+    table.games.back()->cloneof = "galaga";
+    indexCatalogue(table);
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    const int result = loadMameInfo(path, table);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    return {result, testing::internal::GetCapturedStderr()};
+}
+
+}  // namespace
+
+// The same setting names an XML history file, told apart by its content.
+TEST(LoadHistoryXml, EntriesForSeveralSystemsEntitiesAndRepeats)
+{
+    GameTable table;
+    auto [result, err] = loadHistory(historyFixture("history.xml"), table);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(err, "");
+    const Lines pacman = {"- TECHNICAL -", "",
+                          "Namco & Midway <1980> \u2605\u2605 \u2605 パックマン 小蜜蜂", "",
+                          "Line after a blank line.   "};
+    EXPECT_EQ(table.games[0]->infoLines, pacman);
+    EXPECT_EQ(table.games[2]->infoLines, pacman) << "one entry, several systems";
+    EXPECT_EQ(table.games[1]->infoLines, Lines{"New galaga text <kept as written>"})
+        << "the later entry wins";
+    EXPECT_TRUE(table.games[3]->infoLines.empty()) << "a clone's text comes from its parent";
+}
+
+TEST(LoadHistoryXml, MalformedAndHugeFiles)
+{
+    GameTable table;
+    auto [result, err] = loadHistory(historyFixture("malformed.xml"), table);
+    EXPECT_EQ(result, 0) << "the build then reports \"Error loading mameinfo.dat!\"";
+    EXPECT_NE(err.find(historyFixture("malformed.xml") + "] cannot be read: line "),
+              std::string::npos) << err;
+    EXPECT_EQ(table.games[2]->infoLines, Lines{"Barrels"}) << "entries before the fault stay";
+
+    // A text larger than the parser's own 10 MB limit for a text node is cut at the reader's
+    // limit, and the entries after it still load.
+    TempFolder scratch;
+    const std::string huge(kMaxHistoryTextBytes * 12, 'h');
+    const std::string path = scratch.write(
+        "history.dat", "\xEF\xBB\xBF <history><entry><systems><system name=\"pacman\"/></systems>"
+                       "<text>\xC3\xA9" + huge + "</text></entry><entry><systems><system "
+                       "name=\"dkong\"/></systems><text>After</text></entry></history>");
+    GameTable big;
+    std::tie(result, err) = loadHistory(path, big);
+    EXPECT_EQ(result, 1);
+    EXPECT_NE(err.find("The history text of [pacman] is longer than"), std::string::npos);
+    ASSERT_EQ(big.games[0]->infoLines.size(), 1u);
+    EXPECT_EQ(big.games[0]->infoLines[0].size(), kMaxHistoryTextBytes);
+    EXPECT_EQ(big.games[2]->infoLines, Lines{"After"});
 }

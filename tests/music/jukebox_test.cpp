@@ -1,8 +1,11 @@
 #include "music/jukebox.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <map>
 #include <set>
 #include <thread>
@@ -13,13 +16,15 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// A stream that plays nothing: tests script its failures and end songs on demand.
+// A stream that plays nothing: tests script its failures and end songs on demand. It knows
+// songs by their playlist names (the harness keeps their files in a temporary folder).
 struct FakeStream final : MusicStream {
     bool open(const std::string& path, EndHandler onEnd) override
     {
-        std::lock_guard lock(mutex);
+        auto lock = holdStream();
         ++openCount;
-        openPath = path == unopenable ? "" : path;
+        std::string name = path.rfind(root, 0) == 0 ? path.substr(root.size()) : path;
+        openPath = name == unopenable ? "" : name;
         handler = openPath.empty() ? nullptr : std::move(onEnd);
         return !openPath.empty();
     }
@@ -32,13 +37,26 @@ struct FakeStream final : MusicStream {
     bool ready() const override { return !openPath.empty() && !neverReady; }
     void close() override
     {
-        std::lock_guard lock(mutex);
+        if (duringCall) duringCall();
+        auto lock = holdStream();
         handler = nullptr;
         openPath.clear();
     }
     long lengthMs() const override { return openPath.empty() ? 0 : 240000; }
     long positionMs() const override { return openPath.empty() ? 0 : 185900; }
-    void setPaused(bool value) override { pauses.push_back(value); }
+    void setPaused(bool value) override
+    {
+        if (duringCall) duringCall();
+        pauses.push_back(value);
+    }
+    // An end handler stuck on the jukebox's lock would hold the stream for ever, as the audio
+    // library's lock would: report it and go on unlocked rather than hang.
+    std::unique_lock<std::timed_mutex> holdStream()
+    {
+        std::unique_lock lock(mutex, std::chrono::seconds(20));
+        if (!lock) ADD_FAILURE() << "the audio thread never let go of the stream";
+        return lock;
+    }
     // Plays the open stream to its end on the calling thread, standing in for the audio thread.
     bool finish()
     {
@@ -48,26 +66,41 @@ struct FakeStream final : MusicStream {
         return static_cast<bool>(ended);
     }
 
-    std::string unopenable, unstartable, openPath;
+    std::string root, unopenable, unstartable, openPath;
     bool neverReady = false;
     Names started;
     std::vector<bool> pauses;
     int openCount = 0;
-    std::mutex mutex;
+    std::timed_mutex mutex;
     EndHandler handler;
+    std::function<void()> duringCall;  // runs inside close() and setPaused(), lock held
 };
 
 struct FakeTags final : TagReader {
-    TagFields read(const std::string& path) override { return fields[path]; }
+    TagFields read(const std::string& path) override { return fields[path.substr(root.size())]; }
+    std::string root;
     std::map<std::string, TagFields> fields;
 };
 
-// A jukebox over the fake stream with a playlist of `songs`, logging its hooks.
+// A jukebox over the fake stream with a playlist of `songs`, logging its hooks. Each song is an
+// empty file in a temporary folder, except names starting with "missing" (no file), "fifo" (a
+// FIFO) and absolute paths (taken as they are).
 struct Harness {
     explicit Harness(const Names& songs, bool initNow = true)
     {
+        stream.root = tags.root = dir.path() + "/";
         std::string text;
-        for (const auto& song : songs) text += song + "\n";
+        for (const auto& song : songs) {
+            const std::string path = song.rfind('/', 0) == 0 ? song : dir.file(song);
+            text += path + "\n";
+            if (song.rfind('/', 0) == 0 || song.rfind("missing", 0) == 0) continue;
+            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+            if (song.rfind("fifo", 0) == 0) {
+                EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+            } else {
+                writeBytes(path, "");
+            }
+        }
         settings.PlaylistFilename = dir.file("playlist.txt");
         writeBytes(settings.PlaylistFilename, text);
         // Each hook queries the jukebox, as the real repaint does: this must not deadlock.
@@ -99,6 +132,52 @@ struct Harness {
     Names events;
 };
 
+// Stands in for the audio library's thread: ends the open stream when asked and reports back.
+class AudioThread {
+public:
+    explicit AudioThread(FakeStream& stream) : stream_(stream), thread_([this] { run(); }) {}
+    ~AudioThread()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+    // Has the audio thread end the stream now; true when it did so within a generous limit.
+    bool finishNow()
+    {
+        std::unique_lock lock(mutex_);
+        asked_ = true;
+        wake_.notify_all();
+        return wake_.wait_for(lock, std::chrono::seconds(20), [this] { return !asked_; });
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock lock(mutex_);
+        while (true) {
+            wake_.wait(lock, [this] { return asked_ || quit_; });
+            if (quit_) return;
+            lock.unlock();
+            stream_.finish();
+            lock.lock();
+            asked_ = false;
+            wake_.notify_all();
+        }
+    }
+
+    FakeStream& stream_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool asked_ = false, quit_ = false;
+    std::thread thread_;
+};
+
+// Each rule, also with the end reported just before a game pauses the music and handled while
+// the game runs: the following song is chosen then, but starts only when the game ends.
 TEST(JukeboxTest, EndOfSongRules)
 {
     struct Case {
@@ -115,24 +194,40 @@ TEST(JukeboxTest, EndOfSongRules)
         {"sequential last stops", 0, 0, 0, 2, nullptr, {"stopped"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Harness h({"s0", "s1", "s2"});
-        for (int i = 0; i < c.startIndex; ++i) h.jukebox.nextSong();
-        // Settings are read at each decision, so changing them now counts.
-        h.settings.MusicRepeatSong = c.repeatSong;
-        h.settings.MusicRandomPlay = c.random;
-        h.settings.MusicRepeatPlaylist = c.repeatPlaylist;
-        h.jukebox.playMusic();
-        h.takeEvents();
-        h.stream.started.clear();
-        h.songEnds();
-        EXPECT_EQ(h.takeEvents(), c.events);
-        EXPECT_EQ(h.jukebox.isMusicPlaying(), c.nextPlayed != nullptr);
-        if (c.nextPlayed == nullptr) {
-            EXPECT_EQ(h.stream.openPath, "");
-            h.jukebox.playMusic();  // starts the last song again
+        for (bool duringGame : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (duringGame ? ", during a game" : ""));
+            Harness h({"s0", "s1", "s2"});
+            for (int i = 0; i < c.startIndex; ++i) h.jukebox.nextSong();
+            // Settings are read at each decision, so changing them now counts.
+            h.settings.MusicRepeatSong = c.repeatSong;
+            h.settings.MusicRandomPlay = c.random;
+            h.settings.MusicRepeatPlaylist = c.repeatPlaylist;
+            h.jukebox.playMusic();
+            h.takeEvents();
+            h.stream.started.clear();
+            ASSERT_TRUE(h.stream.finish());  // the report waits for the GUI thread
+            Names expected = c.events;
+            if (duringGame) {
+                h.jukebox.pauseMusic(true);
+                h.jukebox.handleSongEnded();
+                EXPECT_TRUE(h.stream.started.empty()) << "nothing starts during the game";
+                EXPECT_EQ(h.jukebox.isMusicPaused(), c.nextPlayed != nullptr);
+                EXPECT_EQ(h.jukebox.status().paused, c.nextPlayed != nullptr);
+                h.jukebox.pauseMusic(false);
+                expected.insert(expected.begin(), "paused");
+                if (c.nextPlayed) expected.push_back("resumed");
+            } else {
+                h.jukebox.handleSongEnded();
+            }
+            EXPECT_EQ(h.takeEvents(), expected);
+            EXPECT_EQ(h.jukebox.isMusicPlaying(), c.nextPlayed != nullptr);
+            EXPECT_FALSE(h.jukebox.isMusicPaused());
+            if (c.nextPlayed == nullptr) {
+                EXPECT_EQ(h.stream.openPath, "");
+                h.jukebox.playMusic();  // starts the last song again
+            }
+            EXPECT_EQ(h.stream.started, Names{c.nextPlayed ? c.nextPlayed : "s2"});
         }
-        EXPECT_EQ(h.stream.started, Names{c.nextPlayed ? c.nextPlayed : "s2"});
     }
 }
 
@@ -162,33 +257,93 @@ TEST(JukeboxTest, NextAndPreviousWrapAndIdleCommandsCallNoHook)
     EXPECT_EQ(one.stream.started, (Names{"only", "only", "only"}));
 }
 
-TEST(JukeboxTest, BrokenSongsAndStaleEndReports)
+// A song that cannot be played is skipped as if it had ended, each at most once per start.
+TEST(JukeboxTest, BrokenSongsAreSkipped)
 {
-    Harness h({"missing.mp3", "silent.mp3", "good.mp3", "last.mp3"});
-    h.stream.unopenable = "missing.mp3";
-    h.stream.unstartable = "silent.mp3";
-    h.tags.fields["silent.mp3"].id3v2Title = "Never read";
-    h.jukebox.playMusic();
-    MusicStatus status = h.jukebox.status();
-    EXPECT_TRUE(status.playing) << "a missing file counts as playing";
-    EXPECT_EQ(status.title + "/" + status.artist, "missing/Unknown");
-    EXPECT_EQ(h.jukebox.songTimeMs() + h.jukebox.songLengthMs(), 0);
-    EXPECT_FALSE(h.stream.finish()) << "no end report can come";
-    h.jukebox.nextSong();
-    EXPECT_TRUE(h.jukebox.isMusicPlaying());
-    EXPECT_FALSE(h.jukebox.currentSongInfo()->title) << "a silent stream's tags are not read";
-    EXPECT_EQ(h.jukebox.songLengthMs(), 240000) << "an open stream still answers";
-    h.jukebox.nextSong();
-    EXPECT_EQ(h.stream.started, Names{"good.mp3"});
+    struct Case {
+        const char* name;
+        Names songs;
+        int random, repeatSong, repeatPlaylist;
+        const char* actions;  // after Play: n = Next, p = Previous, e = the song ends
+        Names started;
+        bool playing;
+        int skipped;  // lines naming a skipped song on standard error; -1: any
+    };
+    const Names broken = {"missing.mp3", "silent.mp3", "fifo.mp3", "/dev/zero", "folder"};
+    const Case cases[] = {
+        {"every kind of broken entry",
+         {"missing.mp3", "silent.mp3", "fifo.mp3", "/dev/zero", "bad.mp3", "folder", "good.mp3"},
+         0, 0, 1, "", {"good.mp3"}, true, 6},
+        {"repeat song does not retry it", {"missing.mp3", "good.mp3"}, 0, 1, 1, "",
+         {"good.mp3"}, true, 1},
+        {"at the end of a song", {"good.mp3", "missing.mp3", "last.mp3"}, 0, 0, 0, "e",
+         {"good.mp3", "last.mp3"}, true, 1},
+        {"a broken last song ends the music", {"good.mp3", "missing.mp3"}, 0, 0, 0, "e",
+         {"good.mp3"}, false, 1},
+        {"previous goes on backwards", {"a.mp3", "missing.mp3", "c.mp3"}, 0, 0, 1, "np",
+         {"a.mp3", "c.mp3", "a.mp3"}, true, 2},
+        {"random play", {"missing.mp3", "missing2.mp3", "good.mp3", "missing3.mp3"}, 1, 0, 1, "",
+         {"good.mp3"}, true, -1},
+        {"only broken files", broken, 0, 0, 1, "", {}, false, 5},
+        {"only broken files, random", broken, 1, 0, 1, "", {}, false, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h(c.songs, false);
+        std::filesystem::remove(h.dir.file("folder"));
+        std::filesystem::create_directory(h.dir.file("folder"));
+        h.stream.unopenable = "bad.mp3";
+        h.stream.unstartable = "silent.mp3";
+        h.tags.fields["silent.mp3"].id3v2Title = "Never read";
+        h.settings.MusicRandomPlay = c.random;
+        h.settings.MusicRepeatSong = c.repeatSong;
+        h.settings.MusicRepeatPlaylist = c.repeatPlaylist;
+        h.jukebox.init(&h.stream);
+        while (h.jukebox.currentIndex() != 0u) h.jukebox.nextSong();  // random starts anywhere
+        testing::internal::CaptureStderr();
+        h.jukebox.playMusic();
+        for (const char* a = c.actions; *a != '\0'; ++a) {
+            if (*a == 'n') h.jukebox.nextSong();
+            if (*a == 'p') h.jukebox.previousSong();
+            if (*a == 'e') h.songEnds();
+        }
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(h.stream.started, c.started);
+        EXPECT_EQ(h.jukebox.isMusicPlaying(), c.playing);
+        if (c.playing) {
+            MusicStatus status = h.jukebox.status();
+            EXPECT_EQ(status.title + ".mp3", c.started.back()) << "the bar shows what plays";
+            EXPECT_EQ(status.lengthMs, 240000);
+        }
+        int skipped = 0;
+        for (std::size_t at = err.find("Skipping the song ["); at != std::string::npos;
+             at = err.find("Skipping the song [", at + 1)) {
+            ++skipped;
+        }
+        EXPECT_EQ(skipped, c.skipped < 0 ? std::max(skipped, 1) : c.skipped) << err;
+        EXPECT_EQ(err.find("the music stops") != std::string::npos, !c.playing) << err;
+        auto tried = [&](const char* name) {
+            return static_cast<int>(std::count(c.songs.begin(), c.songs.end(), name));
+        };
+        EXPECT_EQ(h.stream.openCount,
+                  static_cast<int>(c.started.size()) + tried("silent.mp3") + tried("bad.mp3"))
+            << "FIFOs, devices, folders and missing files are never opened";
+    }
+}
 
+// A stale end report, for a stream that Next or Stop has already replaced, changes nothing;
+// nor does a stream that Stop leaves open because it is not ready.
+TEST(JukeboxTest, StaleEndReports)
+{
+    Harness h({"good.mp3", "last.mp3", "third.mp3"});
+    h.jukebox.playMusic();
     ASSERT_TRUE(h.stream.finish());  // "good" ends on the audio thread while Next is pressed;
     h.jukebox.nextSong();
     h.jukebox.handleSongEnded();  // the late event, then a spurious wake-up, change nothing
     h.jukebox.handleSongEnded();
     EXPECT_EQ(h.stream.started, (Names{"good.mp3", "last.mp3"}));
-    EXPECT_EQ(h.takeEvents(), (Names{"stopped", "stopped", "started", "stopped", "started"}));
+    EXPECT_EQ(h.takeEvents(), (Names{"started", "stopped", "started"}));
 
-    // Stop leaves open a stream that does not report itself ready; its end changes nothing.
     h.stream.neverReady = true;
     h.jukebox.stopMusic();
     EXPECT_EQ(h.stream.openPath, "last.mp3");
@@ -256,43 +411,42 @@ TEST(JukeboxTest, StatusPauseAndShutdown)
     EXPECT_EQ(h.stream.openPath, "") << "shutdown closes even what Stop would leave";
 }
 
-// The audio thread reports song ends while the GUI thread runs commands and end handling and
-// a third thread queries; the sanitizer builds show an unguarded access or a lock-order fault.
-TEST(JukeboxTest, EndReportsRaceWithCommandsSafely)
+// The audio thread reports a song's end while the GUI thread is inside a command with the
+// jukebox's lock held (the fake stream hands over to it from inside close() and setPaused()).
+// The report must not wait for the jukebox's lock (that would deadlock with the audio
+// library's own lock), and once handled it must not act on a stream the command replaced.
+TEST(JukeboxTest, EndReportsDuringCommandsAreSafe)
 {
     Harness h({"a", "b", "c", "d"});
     h.jukebox.playMusic();
-    std::atomic<bool> done{false};
-    std::atomic<int> finished{0};
-    int handled = 0;
-    std::thread audio([&] {
-        while (!done) finished += h.stream.finish() ? 1 : 0;
-    });
-    std::thread reader([&] {
-        for (MusicStatus s; !done; s = h.jukebox.status()) {
-            EXPECT_TRUE(!s.playing || !s.title.empty());
-        }
-    });
-    std::mt19937 random(7);
-    for (int i = 0; i < 20000; ++i) {
-        if (h.posts.exchange(0) > 0) {
-            h.jukebox.handleSongEnded();
-            ++handled;
-        }
-        switch (random() % 8) {
-        case 0: h.jukebox.playMusic(); break;
-        case 1: h.jukebox.stopMusic(); break;
-        case 2: h.jukebox.nextSong(); break;
-        case 3: h.jukebox.previousSong(); break;
-        case 4: h.jukebox.pauseMusic(random() % 2 == 0); break;
-        case 5: h.settings.MusicRandomPlay = static_cast<int>(random() % 2); break;
-        default: break;  // let songs end
-        }
+    AudioThread audio(h.stream);
+    bool handedOver = true;
+    h.stream.duringCall = [&] { handedOver = handedOver && audio.finishNow(); };
+    struct Step {
+        const char* name;
+        std::function<void()> command;
+        int reports;  // end reports made during the command
+        Names started;
+        bool playing;
+    };
+    const Step steps[] = {
+        {"next", [&] { h.jukebox.nextSong(); }, 1, {"a", "b"}, true},
+        {"previous", [&] { h.jukebox.previousSong(); }, 1, {"a", "b", "a"}, true},
+        // Paused for a game: the next song is chosen and waits for the resume.
+        {"pause", [&] { h.jukebox.pauseMusic(true); }, 1, {"a", "b", "a"}, true},
+        {"resume", [&] { h.jukebox.pauseMusic(false); }, 0, {"a", "b", "a", "b"}, true},
+        {"stop", [&] { h.jukebox.stopMusic(); }, 1, {"a", "b", "a", "b"}, false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.command();
+        EXPECT_EQ(h.posts.exchange(0), step.reports);
+        h.jukebox.handleSongEnded();
+        EXPECT_EQ(h.stream.started, step.started);
+        EXPECT_EQ(h.jukebox.isMusicPlaying(), step.playing);
     }
-    done = true;
-    audio.join();
-    reader.join();
-    EXPECT_GT(finished.load() * handled, 0);
+    h.stream.duringCall = nullptr;  // the audio thread ends before the harness
+    EXPECT_TRUE(handedOver) << "an end report waited for the GUI thread";
 }
 
 }  // namespace

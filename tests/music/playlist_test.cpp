@@ -1,6 +1,7 @@
 #include "music/playlist.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -40,7 +41,10 @@ TEST(PlaylistTest, LinesBecomeEntriesExactlyAsWritten)
 TEST(PlaylistTest, BadPlaylists)
 {
     TempDir dir;
-    for (const std::string& path : {dir.file("missing.txt"), dir.path(), std::string()}) {
+    // A FIFO would block the open for ever and /dev/zero would fill the memory.
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    for (const std::string& path : {dir.file("missing.txt"), dir.path(), std::string(),
+                                     dir.file("fifo"), std::string("/dev/zero")}) {
         testing::internal::CaptureStdout();
         EXPECT_FALSE(loadPlaylist(path).has_value()) << path;
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "Failed to load playlist file\n");
