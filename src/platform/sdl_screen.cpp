@@ -10,12 +10,14 @@
 // GPU) for every update.
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include <SDL.h>
+#include <sys/resource.h>
 
 #include "platform/screen.h"
 
@@ -427,4 +429,30 @@ std::unique_ptr<Screen> createSdlScreen(const std::string& title, std::string* e
     auto screen = std::make_unique<SdlScreen>();
     if (!screen->init(title, error)) return nullptr;
     return screen;
+}
+
+void exitAfterFirstFrameIfAsked()
+{
+    const char* asked = std::getenv("QUORVANE_EXIT_AFTER_FIRST_FRAME");
+    if (!asked || std::strcmp(asked, "1") != 0) return;
+    auto ms = [](const rusage& u) {
+        return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 +
+               (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
+    };
+    rusage self{};
+    rusage children{};
+    getrusage(RUSAGE_SELF, &self);
+    getrusage(RUSAGE_CHILDREN, &children);
+    // The peak of this process alone: ru_maxrss of a waiting parent would include the children.
+    long peakKb = self.ru_maxrss;
+    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status))
+            if (std::sscanf(line, "VmHWM: %ld", &peakKb) == 1) break;
+        std::fclose(status);
+    }
+    std::fprintf(stderr, "first-frame cpu_ms=%.1f children_cpu_ms=%.1f peak_kb=%ld\n", ms(self),
+                 ms(children), peakKb);
+    std::fflush(stderr);
+    std::_Exit(0);
 }
