@@ -2,6 +2,7 @@
 """Runs one command and prints its start-up figures on one line:
 
     wall_ms=<from fork to exit> total_cpu_ms=<user+sys of the process and its children>
+    user_ms=... sys_ms=...   (the same, split)
     cpu_ms=... children_cpu_ms=... peak_kb=...   (from the program's own "first-frame" line)
 
 The program must end by itself after its first frame and write a "first-frame ..." line on
@@ -43,7 +44,9 @@ def main():
                          % (os.waitstatus_to_exitcode(status), err[-2000:]))
         return 1
     total = (usage.ru_utime + usage.ru_stime) * 1000
-    print("wall_ms=%.1f total_cpu_ms=%.1f %s" % (wall_ms, total, line[len("first-frame "):]))
+    print("wall_ms=%.1f total_cpu_ms=%.1f user_ms=%.1f sys_ms=%.1f %s"
+          % (wall_ms, total, usage.ru_utime * 1000, usage.ru_stime * 1000,
+             line[len("first-frame "):]))
     return 0
 
 

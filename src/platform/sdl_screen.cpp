@@ -250,9 +250,20 @@ void SdlScreen::presentArea(const Rect& wanted)
     uint8_t* to = static_cast<uint8_t*>(surface->pixels) +
                   static_cast<std::size_t>(area.top) * surface->pitch +
                   static_cast<std::size_t>(area.left) * surface->format->BytesPerPixel;
-    const int converted =
-        SDL_ConvertPixels(area.width(), area.height(), SDL_PIXELFORMAT_ARGB8888, from,
-                          composed_.stride(), surface->format->format, to, surface->pitch);
+    int converted = 0;
+    const Uint32 target = surface->format->format;
+    if (target == SDL_PIXELFORMAT_ARGB8888 || target == SDL_PIXELFORMAT_RGB888) {
+        // The usual 32-bit X visual has the frame's own layout (its fourth byte is ignored), so
+        // rows are copied as they are: SDL's general conversion costs several times as much,
+        // tens of milliseconds for a whole frame on a small cabinet PC.
+        const std::size_t bytes = static_cast<std::size_t>(area.width()) * 4;
+        for (int y = 0; y < area.height(); ++y)
+            std::memcpy(to + static_cast<std::size_t>(y) * surface->pitch,
+                        from + static_cast<std::size_t>(y) * composed_.stride(), bytes);
+    } else {
+        converted = SDL_ConvertPixels(area.width(), area.height(), SDL_PIXELFORMAT_ARGB8888, from,
+                                      composed_.stride(), target, to, surface->pitch);
+    }
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     if (converted != 0) return;
     const SDL_Rect rect{area.left, area.top, area.width(), area.height()};
