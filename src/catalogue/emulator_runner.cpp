@@ -58,16 +58,6 @@ int runProcessToFile(const std::string& commandLine, const std::string& workingD
     return runAndReport(request, exitCodeOut, boxes);
 }
 
-int runProcessHidden(const std::string& commandLine, const std::string& workingDirectory,
-                     int* exitCodeOut, MessageBoxes& boxes)
-{
-    ProcessRequest request;
-    request.commandLine = commandLine;
-    request.workingDirectory = workingDirectory;
-    request.output = ProcessOutput::Inherit;
-    return runAndReport(request, exitCodeOut, boxes);
-}
-
 std::optional<std::string> probeEmulatorVersion(const std::string& emulatorPath,
                                                 MessageBoxes& boxes)
 {

@@ -15,13 +15,6 @@
 int runProcessToFile(const std::string& commandLine, const std::string& workingDirectory,
                      const std::string& outputPath, int* exitCodeOut, MessageBoxes& boxes);
 
-// Runs `commandLine` in `workingDirectory` with the launcher's own output, and waits for its
-// end; used to play a game. Returns 1 when the child ran (its exit code, or 128 + the signal
-// that ended it, goes to `exitCodeOut` when that is not null), 0 after the message
-// "Failed to execute [%s]!" when it could not be started.
-int runProcessHidden(const std::string& commandLine, const std::string& workingDirectory,
-                     int* exitCodeOut, MessageBoxes& boxes);
-
 // The first line of "<emulatorPath> -help" (at most 254 bytes, without its line feed), run in
 // the temporary folder; the emulator's version, compared whole with LastMameVersion and never
 // interpreted. Empty optional when any step fails or the output is empty. The temporary output

@@ -29,8 +29,10 @@ bool passes(const GameRecord& game, const LauncherSettings& s)
     const bool neoGeo = game.romof && *game.romof == "neogeo";
     if (!s.DisplayNeoGeo && neoGeo) return false;
     if (!s.DisplayNonNeoGeo && !neoGeo) return false;
-    if (!s.DisplayVector && video.screen == "vector") return false;
-    if (!s.DisplayRaster && video.screen == "raster") return false;
+    // Every screen type but "vector" (raster, lcd, svg) is a picture of pixels.
+    const bool vector = video.screen == "vector";
+    if (!s.DisplayVector && vector) return false;
+    if (!s.DisplayRaster && !vector) return false;
     return true;
 }
 

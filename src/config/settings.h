@@ -79,11 +79,13 @@ struct LauncherSettings {
     std::optional<std::string> LastMameVersion = std::string("0");
     // [Settings]
     std::string GameCache = "0";
-    std::string MameExe = "c:\\fix_the_ini_file.exe";      // key "Mame.exe"
-    std::string MameinfoDat = ".\\mameinfo.dat";           // key "Mameinfo.dat"
-    std::string RomsDir = "c:\\roms";                      // key "Roms.dir"
-    std::string SnapshotDir = "c:\\snap";                  // key "Snapshot.dir"
-    std::string FlyerDir = "c:\\flyers";                   // key "Flyer.dir"
+    // A placeholder that cannot run: its name in the failure message tells the owner what to do.
+    std::string MameExe = "c:\\fix_the_ini_file.exe";  // key "Mame.exe"
+    // Relative to the launcher's working folder, like the emulator's own folder defaults.
+    std::string MameinfoDat = "./mameinfo.dat";  // key "Mameinfo.dat"
+    std::string RomsDir = "./roms";              // key "Roms.dir"
+    std::string SnapshotDir = "./snap";          // key "Snapshot.dir"
+    std::string FlyerDir = "./flyers";           // key "Flyer.dir"
     int Orientation = 0;         // configured orientation in degrees: 0, 180, 90 or -90
     int CurrentOrientation = 0;  // the orientation the screen is drawn in now
     int MenuType = kMenuTypeListView;
@@ -138,6 +140,7 @@ struct LauncherSettings {
 
 // Reads every key of the settings file at `path`, in table order. Cannot fail: a missing file
 // or key gives the default. Stores the orientation in both Orientation and CurrentOrientation.
+// Also removes what an interrupted write left beside the settings file and the game cache.
 LauncherSettings loadSettings(const std::string& path);
 
 // The same from a settings file already in memory.

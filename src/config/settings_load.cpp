@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "config/settings.h"
+#include "platform/files.h"
 #include "platform/profile.h"
 
 namespace {
@@ -212,7 +213,12 @@ LauncherSettings loadSettings(const ProfileFile& file)
 
 LauncherSettings loadSettings(const std::string& path)
 {
-    return loadSettings(ProfileFile::load(path));
+    LauncherSettings settings = loadSettings(ProfileFile::load(path));
+    // A power cut while the settings or the cache were being replaced leaves a full-size
+    // temporary file beside them; nothing else would ever remove it.
+    removeStaleWriteTemporaries(path);
+    removeStaleWriteTemporaries(settings.GameCache);
+    return settings;
 }
 
 std::string readProfileText(const std::string& section, const std::string& key,

@@ -59,6 +59,14 @@ bool isHelpRequest(const std::vector<std::string>& arguments)
     return false;
 }
 
+// Where the installed documents and the example settings are; the build gives the real places.
+#ifndef QUORVANE_DOC_DIR
+#define QUORVANE_DOC_DIR "/usr/share/doc/quorvane"
+#endif
+#ifndef QUORVANE_DATA_DIR
+#define QUORVANE_DATA_DIR "/usr/share/quorvane"
+#endif
+
 std::string usageText()
 {
     return std::string(kLauncherCaption) +
@@ -69,7 +77,11 @@ std::string usageText()
            "Starts the full-screen game launcher with the settings in SETTINGS-FILE (default\n"
            "./launcher.ini; the arguments joined by single blanks form the path).\n"
            "--listjoysticks prints the first usable game controller with its name, axes and\n"
-           "buttons, as the DirectInputJoystick setting wants it, and waits for Enter.\n";
+           "buttons, as the DirectInputJoystick setting wants it, and waits for Enter.\n"
+           "\n"
+           "Every setting is described in " QUORVANE_DOC_DIR "/settings.md;\n"
+           "an example settings file is " QUORVANE_DATA_DIR "/launcher.ini.example.\n"
+           "Setting up a cabinet: " QUORVANE_DOC_DIR "/cabinet.md.\n";
 }
 
 bool isListingMode(const std::string& commandLine)

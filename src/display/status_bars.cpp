@@ -51,7 +51,7 @@ StatusTexts gameStatusTexts(const GameRecord& game, int selectedIndex, int filte
     const char* screen = "Unknown";
     const char* orientation = "Unknown";
     if (game.video) {
-        screen = game.video->screen == "raster" ? "Raster" : "Vector";
+        screen = game.video->screen == "vector" ? "Vector" : "Raster";  // lcd and svg too
         orientation = game.video->orientation == 1 ? "Vertical" : "Horizontal";
     }
     StatusTexts texts;

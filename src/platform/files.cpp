@@ -1,23 +1,26 @@
 #include "platform/files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <system_error>
+#include <string_view>
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
+#include <signal.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-bool hasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
+constexpr std::string_view kTemporaryMark = ".quorvane-tmp";
+constexpr int kMaxLinkHops = 40;  // as the kernel's own limit, so a link loop ends
+
+std::optional<WriteFault> injectedFault;
 
 std::string errnoText(const std::string& what, int err) { return what + ": " + std::strerror(err); }
 
@@ -26,11 +29,47 @@ void setError(std::string* error, std::string text)
     if (error != nullptr) *error = std::move(text);
 }
 
+std::string folderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Closes a descriptor on every path out of a function.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes now and reports the result, which matters after writing (NFS reports errors here).
+    int close()
+    {
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
+
 // Writes all of `data`, retrying short writes and interrupted calls.
 bool writeAll(int fd, const char* data, size_t size)
 {
     while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
+        const ssize_t n = ::write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -41,24 +80,64 @@ bool writeAll(int fd, const char* data, size_t size)
     return true;
 }
 
+// The file a write of `path` must replace: links followed one by one (relative ones from their
+// own folder) down to the first name that is not a link, existing or not. realpath() cannot be
+// used, since it fails on a dangling link, whose target is exactly what must be created.
+std::optional<std::string> writeTarget(const std::string& path, std::string* error)
+{
+    std::string target = path;
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return target;
+        std::string link(static_cast<size_t>(info.st_size > 0 ? info.st_size : 0) + 256, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0 || static_cast<size_t>(n) == link.size()) {
+            setError(error, errnoText(path, n < 0 ? errno : ENAMETOOLONG));
+            return std::nullopt;
+        }
+        link.resize(static_cast<size_t>(n));
+        if (link.empty()) break;
+        target = link.front() == '/' ? link : folderOf(target) + "/" + link;
+    }
+    setError(error, errnoText(path, ELOOP));
+    return std::nullopt;
+}
+
+std::string temporaryPath(const std::string& target, int attempt)
+{
+    return folderOf(target) + "/." + nameOf(target) + "." + std::to_string(::getpid()) + "-" +
+           std::to_string(attempt) + std::string(kTemporaryMark);
+}
+
+// The writing process's id when `name` is one of our temporary names for `targetName`.
+std::optional<pid_t> temporaryOwner(std::string_view name, const std::string& targetName)
+{
+    const std::string prefix = "." + targetName + ".";
+    if (name.size() <= prefix.size() + kTemporaryMark.size() ||
+        name.substr(0, prefix.size()) != prefix ||
+        name.substr(name.size() - kTemporaryMark.size()) != kTemporaryMark) {
+        return std::nullopt;
+    }
+    const std::string_view middle =
+        name.substr(prefix.size(), name.size() - prefix.size() - kTemporaryMark.size());
+    const size_t dash = middle.find('-');
+    const auto digits = [](std::string_view text) {
+        return !text.empty() && text.size() < 10 &&
+               text.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (dash == std::string_view::npos || !digits(middle.substr(0, dash)) ||
+        !digits(middle.substr(dash + 1))) {
+        return std::nullopt;
+    }
+    return static_cast<pid_t>(std::stol(std::string(middle.substr(0, dash))));
+}
+
 }  // namespace
 
 bool fileExists(const std::string& path)
 {
-    if (path.empty()) return false;
-    const size_t slash = path.find_last_of('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (!hasWildcard(name)) {
-        struct stat info;
-        return ::stat(path.c_str(), &info) == 0;
-    }
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        if (::fnmatch(name.c_str(), it->path().filename().c_str(), 0) == 0) return true;
-    }
-    return false;
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0;
 }
 
 std::string temporaryFolder()
@@ -89,45 +168,101 @@ bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0 ||
 
 bool replaceFileContents(const std::string& path, const std::string& contents, std::string* error)
 {
-    const size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    auto temp = createTemporaryFile(folder.empty() ? "/" : folder, "." + base + ".", error);
-    if (!temp) return false;
+    const std::optional<std::string> target = writeTarget(path, error);
+    if (!target) return false;
+    struct stat old {};
+    const bool exists = ::stat(target->c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) {
+        setError(error, path + ": not a regular file");
+        return false;
+    }
+    // The owner's write bit, not access(): root may write anything, and cabinets often run the
+    // launcher as root, yet a file its owner made read-only must stay as it is.
+    if (exists && (old.st_mode & S_IWUSR) == 0) {
+        setError(error, path +
+                            ": the file is read-only (its owner has no write permission), so "
+                            "it was left unchanged");
+        return false;
+    }
+    if (exists && ::access(target->c_str(), W_OK) != 0) {
+        setError(error, errnoText(path, errno));
+        return false;
+    }
 
-    // mkstemp creates the file 0600; a replaced file should keep the permissions it had, and a
-    // new one gets the usual ones.
-    struct stat old;
-    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    // The temporary file must be in the target's folder: rename is atomic only within one file
+    // system.
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = temporaryPath(*target, attempt);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
+        setError(error, errnoText(path, errno));
+        return false;
+    }
+    FileDescriptor file(fd);
+    auto fail = [&](int code) {
+        setError(error, errnoText(path, code));
+        if (file.get() >= 0) file.close();
+        ::unlink(temporary.c_str());
+        return false;
+    };
+    size_t length = contents.size();
+    if (injectedFault && injectedFault->stopAfterBytes)
+        length = std::min(length, *injectedFault->stopAfterBytes);
+    if (!writeAll(file.get(), contents.data(), length)) return fail(errno);
+    if (length < contents.size()) return fail(injectedFault->error);
+    if (exists) {
+        if (::fchmod(file.get(), old.st_mode & 07777) != 0) return fail(errno);
+        // Keep the owner when root saves a user's file; for anyone else this fails harmlessly
+        // because the owner is already right.
+        [[maybe_unused]] const int ignored = ::fchown(file.get(), old.st_uid, old.st_gid);
+    }
+    if (::fsync(file.get()) != 0) return fail(errno);
+    if (file.close() != 0) return fail(errno);
+    if (injectedFault && injectedFault->beforeRename) injectedFault->beforeRename();
+    if (::rename(temporary.c_str(), target->c_str()) != 0) return fail(errno);
 
-    const int fd = ::open(temp->c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    bool ok = fd >= 0;
-    int err = ok ? 0 : errno;
-    if (ok && !writeAll(fd, contents.data(), contents.size())) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::fchmod(fd, mode) != 0) {
-        // Not worth failing the write for: the file is still complete.
-    }
-    if (ok && ::fsync(fd) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (fd >= 0 && ::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::rename(temp->c_str(), path.c_str()) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlink(temp->c_str());
-        setError(error, errnoText("cannot write " + path, err));
-    }
-    return ok;
+    // Make the rename itself durable; a failure here leaves a complete file either way.
+    FileDescriptor folder(::open(folderOf(*target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0) ::fsync(folder.get());
+    return true;
 }
+
+int removeStaleWriteTemporaries(const std::string& path)
+{
+    const std::optional<std::string> target = writeTarget(path, nullptr);
+    if (!target) return 0;
+    const std::string folder = folderOf(*target);
+    const std::string targetName = nameOf(*target);
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+    if (!dir) return 0;
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::optional<pid_t> owner = temporaryOwner(entry->d_name, targetName);
+        if (!owner) continue;
+        // A file of a writer that still runs (another launcher on the same folder) is in use.
+        // Our own id is a previous run's that the system handed out again.
+        if (*owner != ::getpid() && (::kill(*owner, 0) == 0 || errno != ESRCH)) continue;
+        struct stat info {};
+        if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode)) {
+            stale.emplace_back(entry->d_name);
+        }
+    }
+    int removed = 0;
+    for (const std::string& name : stale) {
+        if (::unlinkat(::dirfd(dir.get()), name.c_str(), 0) != 0) continue;
+        std::fprintf(stderr, "Removed %s/%s, left behind by an interrupted write of %s\n",
+                     folder.c_str(), name.c_str(), path.c_str());
+        ++removed;
+    }
+    return removed;
+}
+
+void injectWriteFault(std::optional<WriteFault> fault) { injectedFault = std::move(fault); }
 
 std::vector<std::string> listFilesWithExtension(const std::string& folder,
                                                 const std::string& extension)

@@ -9,9 +9,10 @@
 #include <string_view>
 
 #include <fcntl.h>
-#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/files.h"
 
 namespace {
 
@@ -67,20 +68,6 @@ public:
 private:
     int fd_;
 };
-
-bool writeAll(int fd, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -339,74 +326,7 @@ std::string ProfileFile::text() const
 
 bool ProfileFile::save(const std::string& path, std::string& error) const
 {
-    return replaceFileAtomically(path, text(), error);
-}
-
-bool replaceFileAtomically(const std::string& path, const std::string& contents, std::string& error,
-                           const std::optional<WriteFault>& fault)
-{
-    // Replace the target of a symbolic link, not the link itself.
-    std::string target = path;
-    struct stat linkInfo {};
-    if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved) != nullptr) target = resolved;
-    }
-    struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode)) {
-        error = path + ": not a regular file";
-        return false;
-    }
-    // The rename would replace a file the user made read-only; Windows refuses to write it too.
-    if (exists && ::access(target.c_str(), W_OK) != 0) {
-        error = systemError(path, errno);
-        return false;
-    }
-
-    // The temporary file must be in the same folder: rename is atomic only within one file system.
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0) {
-        error = systemError(path, errno);
-        return false;
-    }
-    FileDescriptor file(fd);
-    auto fail = [&](int code) {
-        error = systemError(path, code);
-        if (file.get() >= 0) file.close();
-        ::unlink(temporary.c_str());
-        return false;
-    };
-    if (fault) {
-        // Write part of the data, then fail as a full disk would.
-        if (!writeAll(file.get(), contents.substr(0, std::min(fault->afterBytes, contents.size()))))
-            return fail(errno);
-        return fail(fault->error);
-    }
-    if (!writeAll(file.get(), contents)) return fail(errno);
-    if (exists) {
-        if (::fchmod(file.get(), old.st_mode & 07777) != 0) return fail(errno);
-        // Keep the owner when root saves a user's file; for anyone else this fails harmlessly
-        // because the owner is already right.
-        [[maybe_unused]] const int ignored = ::fchown(file.get(), old.st_uid, old.st_gid);
-    }
-    if (::fsync(file.get()) != 0) return fail(errno);
-    if (file.close() != 0) return fail(errno);
-    if (::rename(temporary.c_str(), target.c_str()) != 0) return fail(errno);
-
-    // Make the rename itself durable; a failure here leaves a complete file either way.
-    const size_t slash = target.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
-    FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.get() >= 0) ::fsync(directory.get());
-    return true;
+    return replaceFileContents(path, text(), &error);
 }
 
 std::string getPrivateProfileString(const std::string& section, const std::string& key,

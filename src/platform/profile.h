@@ -85,8 +85,9 @@ public:
     // The whole file as it would be written now.
     std::string text() const;
 
-    // Writes text() to `path` atomically (see replaceFileAtomically). Returns false, with the
-    // reason in `error`, when it could not; the file on disk is then unchanged.
+    // Writes text() to `path` atomically (see replaceFileContents: links are followed, a
+    // read-only file is refused). Returns false, with the path and the reason in `error`, when it
+    // could not; the file on disk is then unchanged.
     bool save(const std::string& path, std::string& error) const;
 
 private:
@@ -109,23 +110,6 @@ private:
     LoadStatus status_ = LoadStatus::Missing;
     std::string loadError_;
 };
-
-// An injected write failure: the write stops after `afterBytes` bytes with errno `error`, as a
-// full disk or an I/O error would stop it.
-struct WriteFault {
-    size_t afterBytes = 0;
-    int error = 0;
-};
-
-// Replaces the file at `path` with `contents` so that readers see either the old or the new file,
-// never a mix: writes a temporary file in the same folder, flushes it to disk, gives it the old
-// file's permissions, then renames it over the old one (through a symbolic link to its target).
-// A missing file is created (mode 0666 less the umask). Returns false with the reason in `error`
-// (missing folder, folder not writable, read-only file, disk full); the old file is then
-// untouched and no temporary file is left behind.
-// `fault` (tests only) makes the write stop after `afterBytes` bytes with errno `error`.
-bool replaceFileAtomically(const std::string& path, const std::string& contents, std::string& error,
-                           const std::optional<WriteFault>& fault = {});
 
 // The single-call functions of the Windows contract; each reads (and writes) the whole file.
 // Prefer ProfileFile when reading or writing many keys.

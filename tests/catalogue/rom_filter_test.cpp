@@ -91,8 +91,9 @@ TEST(FilterGames, EachFilterAtItsBoundaries)
          "parent clonegood clonenoparentrom missingrom orphan neo vector lcd"},
         {[](S& s) { s.DisplayNeoGeo = 0; }, "parent clonegood orphan vector lcd"},
         {[](S& s) { s.DisplayNonNeoGeo = 0; }, "neo"},
+        // An lcd screen is raster for both filters.
         {[](S& s) { s.DisplayVector = 0; }, "parent clonegood orphan neo lcd"},
-        {[](S& s) { s.DisplayRaster = 0; }, "vector lcd"},
+        {[](S& s) { s.DisplayRaster = 0; }, "vector"},
     };
     for (const auto& [change, expected] : cases) {
         LauncherSettings settings;

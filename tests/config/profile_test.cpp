@@ -1,11 +1,11 @@
 #include "platform/profile.h"
 
-#include <cerrno>
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
 #include "config/temp_folder.h"
+#include "platform/files.h"
 
 namespace fs = std::filesystem;
 
@@ -100,31 +100,23 @@ TEST(ProfileFunctions, SingleCallsWorkOnDisk)
     EXPECT_EQ(readFile(path), "[S]\ncount=12\n");
 }
 
-TEST(ReplaceFileAtomically, ReplacesTheWholeFileOrNothing)
+TEST(ReplaceFileContents, KeepsThePermissionsAndRefusesWhatIsNoFile)
 {
     TempFolder folder;
     const std::string plain = folder.write("plain.ini", "old");
     const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     fs::permissions(plain, mode);
-    fs::create_symlink(plain, folder.path("link.ini"));
     std::string error;
-    ASSERT_TRUE(replaceFileAtomically(folder.path("link.ini"), "keep", error)) << error;
-    EXPECT_TRUE(fs::is_symlink(folder.path("link.ini")));
+    ASSERT_TRUE(replaceFileContents(plain, "new", &error)) << error;
     EXPECT_EQ(fs::status(plain).permissions() & fs::perms::all, mode);
 
     fs::create_directory(folder.path("dir.ini"));
-    const std::pair<std::string, std::optional<WriteFault>> cases[] = {
-        {folder.path("missing/a.ini"), std::nullopt},
-        {plain + "/a.ini", std::nullopt},
-        {folder.path("dir.ini"), std::nullopt},
-        {plain, WriteFault{0, ENOSPC}},
-        {plain, WriteFault{4096, EIO}},  // dies half-way through the new contents
-    };
-    for (const auto& [path, fault] : cases) {
-        EXPECT_FALSE(replaceFileAtomically(path, std::string(1 << 20, 'n'), error, fault));
-        EXPECT_NE(error.find(path), std::string::npos) << error;
+    fs::create_symlink("loop.ini", folder.path("loop.ini"));
+    for (const std::string& path : {folder.path("missing/a.ini"), plain + "/a.ini",
+                                    folder.path("dir.ini"), folder.path("loop.ini")}) {
+        EXPECT_FALSE(replaceFileContents(path, "n", &error));
+        EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
     }
-    EXPECT_EQ(readFile(plain), "keep");
-    EXPECT_TRUE(fs::is_directory(folder.path("dir.ini")));
+    EXPECT_EQ(readFile(plain), "new");
     EXPECT_EQ(folder.entries(), 3) << "no temporary file may be left";
 }

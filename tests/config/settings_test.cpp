@@ -77,6 +77,19 @@ TEST(LoadSettings, BadInputGivesDefaultsOrTheReadableValues)
     EXPECT_EQ(loadSettings(folder.path("noequals.ini")).MenuFontSize, 5);
 }
 
+TEST(LoadSettings, DefaultPathsAreFoundInTheCurrentFolder)
+{
+    TempFolder folder;
+    folder.write("mameinfo.dat", "");
+    for (const char* name : {"roms", "snap", "flyers"}) fs::create_directory(folder.path(name));
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder.dir());
+    const LauncherSettings s = loadSettings(folder.path("missing.ini"));
+    for (const std::string& path : {s.MameinfoDat, s.RomsDir, s.SnapshotDir, s.FlyerDir})
+        EXPECT_TRUE(fs::exists(path)) << path;
+    fs::current_path(previous);
+}
+
 TEST(SaveSettings, NewFileHoldsOnlyTheSavedKeysAndEveryValueRoundTrips)
 {
     TempFolder folder;
@@ -151,14 +164,15 @@ TEST(SaveSettings, FailureIsReportedAndLosesNothing)
     const std::string readOnly = folder.write("readonly.ini", "[Settings]\nFontsize=20\n");
     fs::permissions(locked, fs::perms::none);
     fs::permissions(readOnly, fs::perms::owner_read);
-    const bool root = std::ifstream(locked).is_open();  // root may read and write anything
+    const bool root = std::ifstream(locked).is_open();  // root may read anything
     EXPECT_EQ(loadSettings(locked).Fontsize, root ? 20 : 18);
     fs::create_directory(folder.path("folder.ini"));
     fs::create_symlink("loop.ini", folder.path("loop.ini"));  // cannot be opened, even by root
     std::vector<std::string> paths = {folder.path("missing/launcher.ini"), locked + "/launcher.ini",
                                       folder.path("folder.ini"), folder.path("loop.ini"),
                                       "/dev/null"};
-    if (!root) paths.insert(paths.end(), {locked, readOnly});
+    // A file its owner made read-only is left alone even by root, who could write it.
+    paths.insert(paths.end(), {locked, readOnly});
     for (const std::string& path : paths) {
         testing::internal::CaptureStderr();
         EXPECT_FALSE(saveSettings(LauncherSettings{}, std::string("pacman"), path)) << path;

@@ -90,10 +90,10 @@ TEST(StatusTexts, GameAndMusicBars)
     GameRecord game;
     game.year = 1981;
     game.video = std::make_unique<VideoInfo>();
-    game.video->screen = "Raster";  // only the exact lower-case value counts as raster
+    game.video->screen = "lcd";  // every type but "vector" counts as raster
     game.video->orientation = 1;
     auto texts = gameStatusTexts(game, 41, 120);
-    EXPECT_EQ(texts.main, "Screen: Vector  Orientation: Vertical  \xC2\xA9" "1981, Unknown");
+    EXPECT_EQ(texts.main, "Screen: Raster  Orientation: Vertical  \xC2\xA9" "1981, Unknown");
     EXPECT_EQ(texts.right, "  42/120");
     game.video.reset();
     game.manufacturer = std::string(5000, 'x');  // cut to 255 bytes
