@@ -285,6 +285,7 @@ int Launcher::run()
     display_->setMusicStatusQuery([this] { return jukebox_->status(); });
 
     display_->repaintAll(*screen_);
+    exitAfterFirstFrameIfAsked();
     screen_->hideCursor();
 
     DisplayBrowseView view(*display_, *screen_, settings_);

@@ -262,3 +262,8 @@ private:
 // The real screen: an SDL window at the desktop size at (0, 0), created hidden. Returns null
 // with a message in *error when SDL's video cannot start. GUI thread.
 std::unique_ptr<Screen> createSdlScreen(const std::string& title, std::string* error);
+
+// For the start-up benchmark: when QUORVANE_EXIT_AFTER_FIRST_FRAME=1, writes the process's CPU
+// time (its own and its finished children's) and peak memory to standard error as one
+// "first-frame ..." line and ends the process at once; otherwise does nothing.
+void exitAfterFirstFrameIfAsked();
