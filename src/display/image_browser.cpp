@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 
 #include "display/page_scroll.h"
@@ -128,6 +129,29 @@ FrameCorners selectionFrameCorners(const LauncherSettings& settings, int orienta
     }
 }
 
+std::vector<CellRequest> pageCells(const LauncherSettings& settings, const GameTable& table,
+                                   const Rect& view, const ImageBrowserGeometry& g, int first)
+{
+    std::vector<CellRequest> cells;
+    const int N = table.filteredCount();
+    // Indices grow cell by cell, so the walk ends at the first index past the list (absurd
+    // settings can make a page of millions of cells).
+    for (int r = 0; r < g.rows && int64_t{first} + int64_t{r} * g.cols < N; ++r) {
+        for (int c = 0; c < g.cols; ++c) {
+            const int64_t index = int64_t{first} + int64_t{r} * g.cols + c;
+            if (index >= N) break;
+            const GameRecord* game = table.filtered[static_cast<std::size_t>(index)];
+            if (!game) continue;
+            std::optional<std::string> path = previewPicturePath(settings, *game);
+            if (!path) continue;
+            cells.push_back(CellRequest{
+                std::move(*path), settings.CurrentOrientation,
+                previewBox(settings, settings.CurrentOrientation, view, g, r, c), view});
+        }
+    }
+    return cells;
+}
+
 std::vector<CellRequest> neighbourCells(const LauncherSettings& settings, const GameTable& table,
                                         const Rect& view, const ImageBrowserGeometry& g, int first,
                                         int direction)
@@ -139,26 +163,11 @@ std::vector<CellRequest> neighbourCells(const LauncherSettings& settings, const 
     const int next = scrollByPages(static_cast<int>(std::min<int64_t>(int64_t{first} + P, N - 1)),
                                    first, P, N);
     const int previous = static_cast<int>(std::max<int64_t>(0, int64_t{first} - P));
-    std::vector<int> pages;
     for (int page : direction < 0 ? std::vector<int>{previous, next}
-                                  : std::vector<int>{next, previous})
-        if (page != first) pages.push_back(page);
-    for (int f : pages) {
-        for (int r = 0; r < g.rows; ++r) {
-            for (int c = 0; c < g.cols; ++c) {
-                const int64_t index = int64_t{f} + int64_t{r} * g.cols + c;
-                if (index >= N) break;
-                const GameRecord* game = table.filtered[static_cast<std::size_t>(index)];
-                if (!game) continue;
-                std::optional<std::string> path = previewPicturePath(settings, *game);
-                if (!path) continue;
-                cells.push_back(CellRequest{std::move(*path), settings.CurrentOrientation,
-                                            previewBox(settings, settings.CurrentOrientation,
-                                                       view, g, r, c),
-                                            view});
-            }
-            if (int64_t{f} + int64_t{r + 1} * g.cols >= N) break;
-        }
+                                  : std::vector<int>{next, previous}) {
+        if (page == first) continue;
+        std::vector<CellRequest> more = pageCells(settings, table, view, g, page);
+        std::move(more.begin(), more.end(), std::back_inserter(cells));
     }
     return cells;
 }
@@ -211,8 +220,17 @@ void ImageBrowser::draw(Canvas& frame, FontCache& fonts, PictureCache& pictures,
     if (rebuilt) {
         position.pageDirty = false;
         if (f != oldFirst) direction_ = f > oldFirst ? 1 : -1;
-        // What the workers have finished goes into the cache first, so the page finds it.
-        if (prefetcher_) prefetcher_->settle(pictures);
+        if (prefetcher_) {
+            // What the workers finished goes into the cache; they go on with this page's cells
+            // from its first while this thread takes them from its last, then draws them all.
+            const std::vector<CellRequest> cells = pageCells(settings, table, view, g, f);
+            prefetcher_->focus(cells, pictures);
+            for (auto cell = cells.rbegin(); cell != cells.rend(); ++cell) {
+                prefetcher_->claim(*cell, pictures);
+                Rect dest;
+                pictures.getFitted(cell->path, cell->orientation, cell->box, cell->view, dest);
+            }
+        }
         if (sizeChanged) page_ = Canvas(frame.width(), frame.height());
         pageView_ = view;
         pageOrientation_ = orientation;

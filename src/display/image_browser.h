@@ -50,6 +50,11 @@ struct FrameCorners {
 FrameCorners selectionFrameCorners(const LauncherSettings& settings, int orientation,
                                    const Rect& view, const ImageBrowserGeometry& geometry, int k);
 
+// The cells of the page starting at `first` that have a picture file, in reading order.
+std::vector<CellRequest> pageCells(const LauncherSettings& settings, const GameTable& table,
+                                   const Rect& view, const ImageBrowserGeometry& geometry,
+                                   int first);
+
 // The cells of the pages next to the page starting at `first` (P cells a page, N entries), in the
 // order a player is likely to reach them: the page in `direction` (1 forward, -1 back) first.
 // Entries without a picture file are left out.

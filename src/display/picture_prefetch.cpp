@@ -99,6 +99,55 @@ void PicturePrefetcher::file(std::vector<Finished> done, PictureCache& cache)
     }
 }
 
+std::vector<PicturePrefetcher::Finished> PicturePrefetcher::takeFinished()
+{
+    for (const Finished& f : state_->done) state_->bytes -= f.bytes;
+    std::vector<Finished> done = std::move(state_->done);
+    state_->done.clear();
+    return done;
+}
+
+void PicturePrefetcher::focus(const std::vector<CellRequest>& cells, PictureCache& cache)
+{
+    std::vector<std::string> keys;
+    for (const CellRequest& c : cells)
+        keys.push_back(PictureCache::fittedKey(c.path, c.orientation, c.box, c.view));
+    std::vector<Finished> done;
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        auto& queued = state_->queued;
+        auto stays = std::stable_partition(queued.begin(), queued.end(), [&keys](const Cell& c) {
+            return std::find(keys.begin(), keys.end(), c.key) != keys.end();
+        });
+        for (auto it = stays; it != queued.end(); ++it) state_->bytes -= it->bytes;
+        queued.erase(stays, queued.end());
+        done = takeFinished();
+    }
+    file(std::move(done), cache);
+}
+
+void PicturePrefetcher::claim(const CellRequest& cell, PictureCache& cache)
+{
+    const std::string key = PictureCache::fittedKey(cell.path, cell.orientation, cell.box, cell.view);
+    std::vector<Finished> done;
+    {
+        std::unique_lock<std::mutex> lock(state_->mutex);
+        auto& queued = state_->queued;
+        auto waiting = std::find_if(queued.begin(), queued.end(),
+                                    [&key](const Cell& c) { return c.key == key; });
+        if (waiting != queued.end()) {
+            state_->bytes -= waiting->bytes;
+            queued.erase(waiting);
+        }
+        const auto& busy = state_->underWay;
+        state_->finished.wait(lock, [&] {
+            return std::find(busy.begin(), busy.end(), key) == busy.end();
+        });
+        done = takeFinished();
+    }
+    file(std::move(done), cache);
+}
+
 void PicturePrefetcher::want(const std::vector<CellRequest>& cells, PictureCache& cache,
                              std::size_t budgetBytes)
 {
@@ -108,9 +157,7 @@ void PicturePrefetcher::want(const std::vector<CellRequest>& cells, PictureCache
         std::lock_guard<std::mutex> lock(state_->mutex);
         for (const Cell& cell : state_->queued) state_->bytes -= cell.bytes;
         state_->queued.clear();
-        for (const Finished& f : state_->done) state_->bytes -= f.bytes;
-        done = std::move(state_->done);
-        state_->done.clear();
+        done = takeFinished();
     }
     // Filed first, so that what just finished is not asked for again.
     file(std::move(done), cache);
@@ -151,9 +198,7 @@ void PicturePrefetcher::settle(PictureCache& cache)
         for (const Cell& cell : state_->queued) state_->bytes -= cell.bytes;
         state_->queued.clear();
         state_->finished.wait(lock, [this] { return state_->underWay.empty(); });
-        for (const Finished& f : state_->done) state_->bytes -= f.bytes;
-        done = std::move(state_->done);
-        state_->done.clear();
+        done = takeFinished();
     }
     file(std::move(done), cache);
 }

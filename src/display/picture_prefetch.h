@@ -67,8 +67,15 @@ public:
     // queued while their pictures' size (at most each cell's visible area) stays within
     // budgetBytes. GUI thread.
     void want(const std::vector<CellRequest>& cells, PictureCache& cache, std::size_t budgetBytes);
-    // Drops the queued cells, waits for those under way, and files every finished one in the
-    // cache (an unreadable file is reported as the cache would). GUI thread.
+    // Before a page is drawn: drops the queued cells that are not among `cells` (the page's),
+    // so that the workers go on with the page's own, and files every finished one in the cache
+    // (an unreadable file is reported as the cache would). GUI thread.
+    void focus(const std::vector<CellRequest>& cells, PictureCache& cache);
+    // Makes sure no worker is deciding `cell` any more: files it when finished, waits for it
+    // when under way, takes it back from the queue otherwise (the caller then decodes it).
+    // GUI thread.
+    void claim(const CellRequest& cell, PictureCache& cache);
+    // Drops the queued cells, waits for those under way, and files every finished one.
     void settle(PictureCache& cache);
 
     // Cells queued, under way or finished and not yet filed.
@@ -99,6 +106,8 @@ private:
     };
     static void runOne(State& state);
     void file(std::vector<Finished> done, PictureCache& cache);
+    // Takes the finished cells out of the state (mutex held).
+    std::vector<Finished> takeFinished();
 
     std::shared_ptr<PictureJobs> jobs_;
     std::shared_ptr<State> state_;

@@ -392,3 +392,17 @@ TEST(PicturePrefetch, StaysWithinItsBudgetAndStopsCleanly)
         EXPECT_TRUE(samePixels(bench.show(threaded, cache, position, selected),
                                bench.show(plain, plainCache, plainPosition, selected)));
 }
+
+// Boxes of a billion pixels on a one-pixel pitch: the walk ends with the list, and each picture
+// is made no larger than the part of its box the view shows.
+TEST(PicturePrefetch, AbsurdBoxesCostOnlyWhatTheViewShows)
+{
+    BrowserBench bench;
+    bench.settings.PreviewModeWidth = bench.settings.PreviewModeHeight = 1'000'000'000;
+    bench.settings.PreviewModeSpacer = -999'999'999;
+    ImageBrowser browser(std::make_shared<ManualJobs>());
+    PictureCache cache;
+    BrowsePosition position;
+    bench.show(browser, cache, position, 3);
+    EXPECT_LE(cache.bytesHeld(), std::size_t{20} * 660 * 660 * 4);
+}
