@@ -74,10 +74,10 @@ void pageFlips(benchmark::State& state, bool ahead)
         const Rect view = viewRectangle(0, 1920, 1080, 20, 20);
         browser.draw(frame, fonts, pictures, settings, catalogue.table, position, view, 20);
         const int page =
-            imageBrowserGeometry(settings, 0, fonts.selectFont(settings.Fontface,
-                                                               settings.PreviewFontSize, 0, 0)
-                                                  .lineHeight(),
-                                 view, 20)
+            imageBrowserGeometry(
+                settings, 0,
+                fonts.selectFont(settings.Fontface, settings.PreviewFontSize, 0, 0).lineHeight(),
+                view, 20)
                 .pageSize;
         auto tick = std::chrono::steady_clock::now();
         for (int i = 1; i <= kFlips; ++i) {
@@ -108,5 +108,9 @@ void BM_PageFlipsDecodingOnTheSpot(benchmark::State& state) { pageFlips(state, f
 }  // namespace
 
 BENCHMARK(BM_PageFlipsDecodingOnTheSpot)->Arg(100)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PageFlipsDecodingAhead)->Arg(100)->Arg(400)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PageFlipsDecodingAhead)
+    ->Arg(100)
+    ->Arg(400)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -187,7 +187,8 @@ PictureSize shrinkToFit(int w, int h, int maxWidth, int maxHeight)
 {
     if (w <= 0 || h <= 0 || maxWidth <= 0 || maxHeight <= 0) return {};
     if (w <= maxWidth && h <= maxHeight) return {w, h};
-    const double s = std::min(static_cast<double>(maxWidth) / w, static_cast<double>(maxHeight) / h);
+    const double s =
+        std::min(static_cast<double>(maxWidth) / w, static_cast<double>(maxHeight) / h);
     return {std::clamp(static_cast<int>(w * s), 1, maxWidth),
             std::clamp(static_cast<int>(h * s), 1, maxHeight)};
 }
@@ -310,10 +311,9 @@ std::string PictureCache::fittedKey(const std::string& path, int orientation, co
                                     const Rect& view)
 {
     // The box's size and the part of it inside the view decide the result, not where it is.
-    const Rect visible{std::max(box.left, view.left) - box.left,
-                       std::max(box.top, view.top) - box.top,
-                       std::min(box.right, view.right) - box.left,
-                       std::min(box.bottom, view.bottom) - box.top};
+    const Rect visible{
+        std::max(box.left, view.left) - box.left, std::max(box.top, view.top) - box.top,
+        std::min(box.right, view.right) - box.left, std::min(box.bottom, view.bottom) - box.top};
     return "fit " + std::to_string(box.width()) + "x" + std::to_string(box.height()) + " " +
            std::to_string(visible.left) + "," + std::to_string(visible.top) + "," +
            std::to_string(visible.right) + "," + std::to_string(visible.bottom) + "|" +
@@ -349,8 +349,8 @@ std::shared_ptr<const Picture> PictureCache::getFitted(const std::string& path, 
         sourceHeight = full->height;
         dest = cellPictureRect(box, view, sourceWidth, sourceHeight);
         if (!dest.empty())
-            fitted = std::make_shared<const Picture>(
-                resizePicture(*full, dest.width(), dest.height()));
+            fitted =
+                std::make_shared<const Picture>(resizePicture(*full, dest.width(), dest.height()));
     }
     store(key, fitted, sourceWidth, sourceHeight);
     return fitted;
@@ -373,8 +373,7 @@ std::shared_ptr<const Picture> PictureCache::getWithin(const std::string& path, 
     if (full) {
         const PictureSize size = shrinkToFit(full->width, full->height, maxWidth, maxHeight);
         if (size.width != full->width || size.height != full->height)
-            shown = std::make_shared<const Picture>(
-                resizePicture(*full, size.width, size.height));
+            shown = std::make_shared<const Picture>(resizePicture(*full, size.width, size.height));
     }
     store(key, shown);
     return shown;
@@ -425,8 +424,8 @@ void drawCornerPicture(Canvas& canvas, PictureCache& cache, const LauncherSettin
     std::optional<std::string> path = findPicture(folder, game);
     if (!path) return;
     // 10 pixels in from each edge of the area, as the corner placement puts it.
-    std::shared_ptr<const Picture> picture = cache.getWithin(
-        *path, settings.CurrentOrientation, area.width() - 20, area.height() - 20);
+    std::shared_ptr<const Picture> picture =
+        cache.getWithin(*path, settings.CurrentOrientation, area.width() - 20, area.height() - 20);
     if (!picture) return;
     Point at = cornerPicturePosition(kind, settings.CurrentOrientation, area, picture->width,
                                      picture->height);

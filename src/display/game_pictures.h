@@ -98,8 +98,8 @@ public:
     // The picture turned, and scaled down as shrinkToFit says when it is larger than maxWidth x
     // maxHeight (then only the smaller copy is kept). Null when the file does not decode or
     // there is no space.
-    std::shared_ptr<const Picture> getWithin(const std::string& path, int orientation,
-                                             int maxWidth, int maxHeight);
+    std::shared_ptr<const Picture> getWithin(const std::string& path, int orientation, int maxWidth,
+                                             int maxHeight);
 
     // The key getFitted files a cell's picture under, and a way to file one decoded elsewhere
     // (null: the file does not decode) with the size of the picture it was made from.
@@ -124,8 +124,8 @@ private:
     std::shared_ptr<const Picture> decode(const std::string& path, int orientation);
     Entry* findEntry(const std::string& key);
     std::shared_ptr<const Picture>* find(const std::string& key);
-    void store(const std::string& key, std::shared_ptr<const Picture> picture,
-               int sourceWidth = 0, int sourceHeight = 0);
+    void store(const std::string& key, std::shared_ptr<const Picture> picture, int sourceWidth = 0,
+               int sourceHeight = 0);
     void trim();
     std::size_t maxBytes_;
     std::size_t bytes_ = 0;

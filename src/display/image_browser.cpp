@@ -160,11 +160,11 @@ std::vector<CellRequest> neighbourCells(const LauncherSettings& settings, const 
     const int N = table.filteredCount(), P = g.pageSize;
     if (P < 1 || N < 1) return cells;
     // Where a page down and a page up from this page land.
-    const int next = scrollByPages(static_cast<int>(std::min<int64_t>(int64_t{first} + P, N - 1)),
-                                   first, P, N);
+    const int next =
+        scrollByPages(static_cast<int>(std::min<int64_t>(int64_t{first} + P, N - 1)), first, P, N);
     const int previous = static_cast<int>(std::max<int64_t>(0, int64_t{first} - P));
-    for (int page : direction < 0 ? std::vector<int>{previous, next}
-                                  : std::vector<int>{next, previous}) {
+    for (int page :
+         direction < 0 ? std::vector<int>{previous, next} : std::vector<int>{next, previous}) {
         if (page == first) continue;
         std::vector<CellRequest> more = pageCells(settings, table, view, g, page);
         std::move(more.begin(), more.end(), std::back_inserter(cells));

@@ -86,7 +86,7 @@ private:
 
     std::shared_ptr<PictureJobs> jobs_;
     std::unique_ptr<PicturePrefetcher> prefetcher_;  // after jobs_: cancelled before they stop
-    int direction_ = 1;  // of the last page move
+    int direction_ = 1;                              // of the last page move
     Canvas page_;
     Rect pageView_;
     int pageOrientation_ = 0;

@@ -1,6 +1,7 @@
 #include "display/picture_prefetch.h"
 
 #include <algorithm>
+#include <exception>
 
 PictureWorkers::PictureWorkers(int threads)
 {
@@ -65,30 +66,41 @@ void PicturePrefetcher::runOne(State& state)
         state.queued.pop_front();
         state.underWay.push_back(cell.key);
     }
-    // The same steps, and so the same pixels, as PictureCache::getFitted.
     Finished result;
     result.key = cell.key;
     result.path = cell.request.path;
     result.bytes = cell.bytes;
-    if (std::optional<Picture> loaded = loadPicture(cell.request.path, &result.error)) {
-        const int orientation = cell.request.orientation;
+    bool thrown = false;
+    try {
+        decodeCell(cell.request, result);
+    } catch (const std::exception&) {
+        thrown = true;  // out of memory: left unfiled, so the page decodes it itself
+    }
+    {
+        std::lock_guard<std::mutex> lock(state.mutex);
+        state.underWay.erase(std::find(state.underWay.begin(), state.underWay.end(), cell.key));
+        if (thrown)
+            state.bytes -= result.bytes;
+        else
+            state.done.push_back(std::move(result));
+    }
+    state.finished.notify_all();
+}
+
+void PicturePrefetcher::decodeCell(const CellRequest& request, Finished& result)
+{
+    if (std::optional<Picture> loaded = loadPicture(request.path, &result.error)) {
+        const int orientation = request.orientation;
         const Picture upright = orientation == 90 || orientation == -90 || orientation == 180
                                     ? turnPicture(*loaded, orientation)
                                     : std::move(*loaded);
         result.sourceWidth = upright.width;
         result.sourceHeight = upright.height;
-        const Rect dest =
-            cellPictureRect(cell.request.box, cell.request.view, upright.width, upright.height);
+        const Rect dest = cellPictureRect(request.box, request.view, upright.width, upright.height);
         if (!dest.empty())
-            result.picture =
-                std::make_shared<const Picture>(resizePicture(upright, dest.width(), dest.height()));
+            result.picture = std::make_shared<const Picture>(
+                resizePicture(upright, dest.width(), dest.height()));
     }
-    {
-        std::lock_guard<std::mutex> lock(state.mutex);
-        state.underWay.erase(std::find(state.underWay.begin(), state.underWay.end(), cell.key));
-        state.done.push_back(std::move(result));
-    }
-    state.finished.notify_all();
 }
 
 void PicturePrefetcher::file(std::vector<Finished> done, PictureCache& cache)
@@ -128,7 +140,8 @@ void PicturePrefetcher::focus(const std::vector<CellRequest>& cells, PictureCach
 
 void PicturePrefetcher::claim(const CellRequest& cell, PictureCache& cache)
 {
-    const std::string key = PictureCache::fittedKey(cell.path, cell.orientation, cell.box, cell.view);
+    const std::string key =
+        PictureCache::fittedKey(cell.path, cell.orientation, cell.box, cell.view);
     std::vector<Finished> done;
     {
         std::unique_lock<std::mutex> lock(state_->mutex);
@@ -140,9 +153,8 @@ void PicturePrefetcher::claim(const CellRequest& cell, PictureCache& cache)
             queued.erase(waiting);
         }
         const auto& busy = state_->underWay;
-        state_->finished.wait(lock, [&] {
-            return std::find(busy.begin(), busy.end(), key) == busy.end();
-        });
+        state_->finished.wait(
+            lock, [&] { return std::find(busy.begin(), busy.end(), key) == busy.end(); });
         done = takeFinished();
     }
     file(std::move(done), cache);
@@ -162,25 +174,25 @@ void PicturePrefetcher::want(const std::vector<CellRequest>& cells, PictureCache
     // Filed first, so that what just finished is not asked for again.
     file(std::move(done), cache);
     {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    for (const CellRequest& request : cells) {
-        std::string key =
-            PictureCache::fittedKey(request.path, request.orientation, request.box, request.view);
-        const auto& busy = state_->underWay;
-        if (cache.holds(key) || std::find(busy.begin(), busy.end(), key) != busy.end() ||
-            std::any_of(state_->queued.begin(), state_->queued.end(),
-                        [&key](const Cell& c) { return c.key == key; }))
-            continue;
-        const Rect& b = request.box;
-        const Rect& v = request.view;
-        const int64_t w = std::max(0, std::min(b.right, v.right) - std::max(b.left, v.left));
-        const int64_t h = std::max(0, std::min(b.bottom, v.bottom) - std::max(b.top, v.top));
-        const std::size_t bytes = static_cast<std::size_t>(w * h * 4) + key.size() + 64;
-        if (state_->bytes + bytes > budgetBytes) break;
-        state_->bytes += bytes;
-        state_->queued.push_back(Cell{std::move(key), request, bytes});
-        ++added;
-    }
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        for (const CellRequest& request : cells) {
+            std::string key = PictureCache::fittedKey(request.path, request.orientation,
+                                                      request.box, request.view);
+            const auto& busy = state_->underWay;
+            if (cache.holds(key) || std::find(busy.begin(), busy.end(), key) != busy.end() ||
+                std::any_of(state_->queued.begin(), state_->queued.end(),
+                            [&key](const Cell& c) { return c.key == key; }))
+                continue;
+            const Rect& b = request.box;
+            const Rect& v = request.view;
+            const int64_t w = std::max(0, std::min(b.right, v.right) - std::max(b.left, v.left));
+            const int64_t h = std::max(0, std::min(b.bottom, v.bottom) - std::max(b.top, v.top));
+            const std::size_t bytes = static_cast<std::size_t>(w * h * 4) + key.size() + 64;
+            if (state_->bytes + bytes > budgetBytes) break;
+            state_->bytes += bytes;
+            state_->queued.push_back(Cell{std::move(key), request, bytes});
+            ++added;
+        }
     }
     // Posted outside the lock: an executor may run a job at once, on this thread.
     std::weak_ptr<State> weak = state_;

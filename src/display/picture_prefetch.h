@@ -105,6 +105,8 @@ private:
         bool closed = false;
     };
     static void runOne(State& state);
+    // The same steps, and so the same pixels, as PictureCache::getFitted.
+    static void decodeCell(const CellRequest& request, Finished& result);
     void file(std::vector<Finished> done, PictureCache& cache);
     // Takes the finished cells out of the state (mutex held).
     std::vector<Finished> takeFinished();

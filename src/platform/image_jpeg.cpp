@@ -5,8 +5,9 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <cstddef>
 #include <cstdio>
-#include <jpeglib.h>
+
 #include <jerror.h>
+#include <jpeglib.h>
 
 #include "platform/image_codecs.h"
 
@@ -40,8 +41,8 @@ void cmykRowToArgb(const unsigned char* cmyk, uint32_t* out, unsigned width)
 {
     for (unsigned x = 0; x < width; ++x, cmyk += 4) {
         const uint32_t k = cmyk[3];
-        out[x] = 0xFF000000u | (cmyk[0] * k / 255) << 16 | (cmyk[1] * k / 255) << 8 |
-                 cmyk[2] * k / 255;
+        out[x] =
+            0xFF000000u | (cmyk[0] * k / 255) << 16 | (cmyk[1] * k / 255) << 8 | cmyk[2] * k / 255;
     }
 }
 
@@ -72,7 +73,9 @@ bool readJpeg(std::FILE* file, Picture& picture, std::vector<unsigned char>& ink
     if (info.image_width > static_cast<unsigned>(kMaxPictureSide) ||
         info.image_height > static_cast<unsigned>(kMaxPictureSide)) {
         jpeg_destroy_decompress(&info);
-        error.assign("larger than ").append(std::to_string(kMaxPictureSide)).append(" pixels on a side");
+        error.assign("larger than ")
+            .append(std::to_string(kMaxPictureSide))
+            .append(" pixels on a side");
         return false;
     }
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;

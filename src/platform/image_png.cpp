@@ -18,7 +18,10 @@ using Context = std::unique_ptr<spng_ctx, ContextDeleter>;
 constexpr std::size_t kMaxChunkBytes = 64u << 20;
 constexpr std::size_t kMaxChunkCacheBytes = 64u << 20;
 
-std::string reason(const char* what, int code) { return std::string(what) + ": " + spng_strerror(code); }
+std::string reason(const char* what, int code)
+{
+    return std::string(what) + ": " + spng_strerror(code);
+}
 
 }  // namespace
 
@@ -103,14 +106,39 @@ std::vector<unsigned char> encodePng(const Picture& picture, int layout)
     header.height = static_cast<uint32_t>(h);
     int channels = 1;
     switch (layout) {
-        case 64: header.bit_depth = 16; header.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA; channels = 4; break;
-        case 32: header.bit_depth = 8; header.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA; channels = 4; break;
-        case 24: header.bit_depth = 8; header.color_type = SPNG_COLOR_TYPE_TRUECOLOR; channels = 3; break;
-        case 108: header.bit_depth = 8; header.color_type = SPNG_COLOR_TYPE_GRAYSCALE; break;
-        case 8: header.bit_depth = 8; header.color_type = SPNG_COLOR_TYPE_INDEXED; break;
-        case 4: header.bit_depth = 4; header.color_type = SPNG_COLOR_TYPE_INDEXED; break;
-        case 1: header.bit_depth = 1; header.color_type = SPNG_COLOR_TYPE_INDEXED; break;
-        default: return {};
+        case 64:
+            header.bit_depth = 16;
+            header.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+            channels = 4;
+            break;
+        case 32:
+            header.bit_depth = 8;
+            header.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+            channels = 4;
+            break;
+        case 24:
+            header.bit_depth = 8;
+            header.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
+            channels = 3;
+            break;
+        case 108:
+            header.bit_depth = 8;
+            header.color_type = SPNG_COLOR_TYPE_GRAYSCALE;
+            break;
+        case 8:
+            header.bit_depth = 8;
+            header.color_type = SPNG_COLOR_TYPE_INDEXED;
+            break;
+        case 4:
+            header.bit_depth = 4;
+            header.color_type = SPNG_COLOR_TYPE_INDEXED;
+            break;
+        case 1:
+            header.bit_depth = 1;
+            header.color_type = SPNG_COLOR_TYPE_INDEXED;
+            break;
+        default:
+            return {};
     }
     Context context(spng_ctx_new(SPNG_CTX_ENCODER));
     if (!context) return {};
@@ -140,10 +168,9 @@ std::vector<unsigned char> encodePng(const Picture& picture, int layout)
         std::vector<unsigned char> row(stride, 0);
         for (int x = 0; x < w; ++x) {
             const uint32_t p = unpremultiplied(picture.pixels[static_cast<std::size_t>(y) * w + x]);
-            const unsigned char argb[4] = {static_cast<unsigned char>(p >> 16),
-                                           static_cast<unsigned char>(p >> 8),
-                                           static_cast<unsigned char>(p),
-                                           static_cast<unsigned char>(p >> 24)};
+            const unsigned char argb[4] = {
+                static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
+                static_cast<unsigned char>(p), static_cast<unsigned char>(p >> 24)};
             const std::size_t at = static_cast<std::size_t>(x) * bits / 8;
             switch (layout) {
                 case 64:
