@@ -2,6 +2,9 @@
 // selected game marked by a thick rounded frame. The rendered page is kept on its own canvas
 // and rebuilt only when the page moves or position.pageDirty is set; an ordinary repaint copies
 // it into the frame and draws the selection frame on top.
+//
+// After a rebuild, the pictures of the pages a page-up or page-down would show are decoded ahead
+// on worker threads, so that paging through shows each page without waiting for its files.
 #pragma once
 
 #include <memory>
