@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <iterator>
 #include <limits>
 
@@ -261,7 +262,27 @@ void ImageBrowser::draw(Canvas& frame, FontCache& fonts, PictureCache& pictures,
     if (P > 0 && k >= 0 && k < P) {
         const FrameCorners corners = selectionFrameCorners(settings, orientation, view, g, k);
         const int S = settings.PreviewModeSpacer;
+        // The outline is drawn as wide as the gap between cells, so around the first row it can
+        // reach past the view; what it paints over a status bar there is put back.
+        const int64_t reach = std::abs(int64_t{S});
+        const Rect around{coordinate(std::min(corners.first.x, corners.opposite.x) - reach),
+                          coordinate(std::min(corners.first.y, corners.opposite.y) - reach),
+                          coordinate(std::max(corners.first.x, corners.opposite.x) + reach),
+                          coordinate(std::max(corners.first.y, corners.opposite.y) + reach)};
+        const int W = frame.width(), H = frame.height();
+        std::vector<Rect> outside;
+        for (const Rect& strip : {Rect{0, 0, W, view.top}, Rect{0, view.bottom, W, H},
+                                  Rect{0, view.top, view.left, view.bottom},
+                                  Rect{view.right, view.top, W, view.bottom}}) {
+            const Rect r{std::max(strip.left, around.left), std::max(strip.top, around.top),
+                         std::min(strip.right, around.right),
+                         std::min(strip.bottom, around.bottom)};
+            if (!r.empty()) outside.push_back(r);
+        }
+        if (!outside.empty() && (bars_.width() != W || bars_.height() != H)) bars_ = Canvas(W, H);
+        for (const Rect& r : outside) bars_.copyFrom(frame, r, r.left, r.top);
         frame.roundRectOutline(corners.first.x, corners.first.y, corners.opposite.x,
                                corners.opposite.y, S, S, S, settings.PreviewHighlightBackcolor);
+        for (const Rect& r : outside) frame.copyFrom(bars_, r, r.left, r.top);
     }
 }

@@ -91,6 +91,7 @@ private:
     std::unique_ptr<PicturePrefetcher> prefetcher_;  // after jobs_: cancelled before they stop
     int direction_ = 1;                              // of the last page move
     Canvas page_;
+    Canvas bars_;  // what the selection frame would paint over outside the view, kept aside
     Rect pageView_;
     int pageOrientation_ = 0;
     int rebuilds_ = 0;

@@ -286,6 +286,48 @@ TEST(CornerPictures, StayInsideTheViewWhateverTheirSize)
     }
 }
 
+// The image browser's selection frame on the first row, with a music bar thicker than the gap
+// between cells, leaves the bar as it is when a later row is selected.
+TEST(CornerPictures, TheSelectionFrameLeavesTheStatusBarsAlone)
+{
+    TempFolder folder("frame");
+    GameTable table;
+    for (int i = 0; i < 8; ++i) {
+        table.games.push_back(makeGame("g" + std::to_string(i), "Game"));
+        table.filtered.push_back(table.games.back().get());
+    }
+    LauncherSettings settings = displaySettings(folder.path, folder.path);
+    settings.MenuType = kMenuTypeImageBrowser;
+    settings.PreviewModeWidth = settings.PreviewModeHeight = 60;
+    settings.PreviewModeSpacer = 6;
+    BrowsePosition position;
+    BrowseDisplay display(settings, table, position);
+    display.setMusicStatusQuery([] {
+        MusicStatus s;
+        s.active = s.playing = true;
+        return s;
+    });
+    for (int orientation : {0, 180, 90, -90}) {
+        SCOPED_TRACE(orientation);
+        settings.CurrentOrientation = orientation;
+        Canvas first(320, 240), later(320, 240);
+        position.selectedIndex = 0;
+        display.composeFrame(first);
+        position.selectedIndex = 7;  // the second row: its frame stays inside the view
+        display.composeFrame(later);
+        const int T = display.musicBarThickness();
+        ASSERT_GT(T, 6);
+        // The music bar is along the viewer's top edge.
+        const Rect bar = orientation == 0     ? Rect{0, 0, 320, T}
+                         : orientation == 180 ? Rect{0, 240 - T, 320, 240}
+                         : orientation == 90  ? Rect{320 - T, 0, 320, 240}
+                                              : Rect{0, 0, T, 240};
+        for (int y = bar.top; y < bar.bottom; ++y)
+            for (int x = bar.left; x < bar.right; ++x)
+                ASSERT_EQ(first.pixel(x, y), later.pixel(x, y)) << x << "," << y;
+    }
+}
+
 namespace {
 
 // Runs the posted jobs only when told, on the test's thread.
