@@ -1,6 +1,7 @@
 #include "core/browse_controller.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 #include "catalogue/rom_filter.h"
@@ -50,9 +51,13 @@ int DisplayBrowseView::pageSize()
     const int width = screen_.width();
     const int height = screen_.height();
     const int reserved = display_.gameBarThickness();
+    // Rows times columns in 64 bits, held to 2^30 entries: absurd box settings can make both
+    // huge, and the page is added to the selection.
     if (settings_.MenuType == kMenuTypeImageBrowser)
-        return display_.countPreviewRows(width, height, reserved) *
-               display_.countPreviewColumns(width, height);
+        return static_cast<int>(std::min<int64_t>(
+            int64_t{display_.countPreviewRows(width, height, reserved)} *
+                display_.countPreviewColumns(width, height),
+            int64_t{1} << 30));
     return display_.countTextLines(width, height, reserved);
 }
 

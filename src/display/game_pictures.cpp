@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
+#include <mutex>
+#include <set>
 
 std::optional<std::string> findPicture(const std::string& folder, const GameRecord& game)
 {
@@ -13,6 +16,16 @@ std::optional<std::string> findPicture(const std::string& folder, const GameReco
         if (pictureFileExists(parent)) return parent;
     }
     return std::nullopt;
+}
+
+void reportUnreadablePicture(const std::string& path, const std::string& why)
+{
+    static std::mutex guard;
+    static std::set<std::string> reported;
+    std::lock_guard<std::mutex> lock(guard);
+    if (!reported.insert(path).second) return;
+    std::fprintf(stderr, "Cannot read picture %s: %s\n", path.c_str(), why.c_str());
+    std::fflush(stderr);
 }
 
 int dibRowStride(int width, int bitsPerPixel)
@@ -170,6 +183,16 @@ Picture resizePicture(const Picture& picture, int width, int height)
     return out;
 }
 
+PictureSize shrinkToFit(int w, int h, int maxWidth, int maxHeight)
+{
+    if (w <= 0 || h <= 0 || maxWidth <= 0 || maxHeight <= 0) return {};
+    if (w <= maxWidth && h <= maxHeight) return {w, h};
+    const double s =
+        std::min(static_cast<double>(maxWidth) / w, static_cast<double>(maxHeight) / h);
+    return {std::clamp(static_cast<int>(w * s), 1, maxWidth),
+            std::clamp(static_cast<int>(h * s), 1, maxHeight)};
+}
+
 Point cornerPicturePosition(PictureKind kind, int orientation, const Rect& a, int w, int h)
 {
     const bool shot = kind == PictureKind::Screenshot;
@@ -198,6 +221,18 @@ Rect fittedPictureRect(const Rect& box, int iw, int ih)
     int x = box.left + static_cast<int>(cw - iw * s) / 2;
     int y = box.top + static_cast<int>(ch - ih * s) / 2;
     return Rect{x, y, x + dw, y + dh};
+}
+
+Rect cellPictureRect(const Rect& box, const Rect& view, int iw, int ih)
+{
+    const Rect dest = fittedPictureRect(box, iw, ih);
+    if (dest.left >= view.left && dest.top >= view.top && dest.right <= view.right &&
+        dest.bottom <= view.bottom)
+        return dest;
+    const Rect visible{std::max(box.left, view.left), std::max(box.top, view.top),
+                       std::min(box.right, view.right), std::min(box.bottom, view.bottom)};
+    if (visible.empty()) return Rect{box.left, box.top, box.left, box.top};
+    return fittedPictureRect(visible, iw, ih);
 }
 
 PictureCache::PictureCache(std::size_t maxBytes) : maxBytes_(maxBytes) {}
@@ -250,8 +285,12 @@ std::string pictureKey(const std::string& path, int orientation)
 std::shared_ptr<const Picture> PictureCache::decode(const std::string& path, int orientation)
 {
     ++decodes_;
-    std::optional<Picture> loaded = loadPicture(path);
-    if (!loaded) return nullptr;
+    std::string why;
+    std::optional<Picture> loaded = loadPicture(path, &why);
+    if (!loaded) {
+        reportUnreadablePicture(path, why);
+        return nullptr;
+    }
     // Upright pictures are moved, not copied: a copy of a large picture costs as much as a
     // good part of its decoding.
     if (orientation != 90 && orientation != -90 && orientation != 180)
@@ -268,19 +307,38 @@ std::shared_ptr<const Picture> PictureCache::get(const std::string& path, int or
     return picture;
 }
 
-std::shared_ptr<const Picture> PictureCache::getFitted(const std::string& path, int orientation,
-                                                       const Rect& box, Rect& dest)
+std::string PictureCache::fittedKey(const std::string& path, int orientation, const Rect& box,
+                                    const Rect& view)
 {
-    const std::string fullKey = pictureKey(path, orientation);
-    const std::string key = "fit " + std::to_string(box.width()) + "x" +
-                            std::to_string(box.height()) + "|" + fullKey;
+    // The box's size and the part of it inside the view decide the result, not where it is.
+    const Rect visible{
+        std::max(box.left, view.left) - box.left, std::max(box.top, view.top) - box.top,
+        std::min(box.right, view.right) - box.left, std::min(box.bottom, view.bottom) - box.top};
+    return "fit " + std::to_string(box.width()) + "x" + std::to_string(box.height()) + " " +
+           std::to_string(visible.left) + "," + std::to_string(visible.top) + "," +
+           std::to_string(visible.right) + "," + std::to_string(visible.bottom) + "|" +
+           pictureKey(path, orientation);
+}
+
+void PictureCache::storeFitted(const std::string& key, std::shared_ptr<const Picture> picture,
+                               int sourceWidth, int sourceHeight)
+{
+    if (findEntry(key)) return;
+    store(key, std::move(picture), sourceWidth, sourceHeight);
+}
+
+std::shared_ptr<const Picture> PictureCache::getFitted(const std::string& path, int orientation,
+                                                       const Rect& box, const Rect& view,
+                                                       Rect& dest)
+{
+    const std::string key = fittedKey(path, orientation, box, view);
     if (Entry* entry = findEntry(key)) {
-        dest = fittedPictureRect(box, entry->sourceWidth, entry->sourceHeight);
+        dest = cellPictureRect(box, view, entry->sourceWidth, entry->sourceHeight);
         return entry->picture;
     }
     // Only the small fitted copy is kept: a page of cells must not hold a page of full pictures.
     std::shared_ptr<const Picture> full;
-    if (auto* held = find(fullKey))
+    if (auto* held = find(pictureKey(path, orientation)))
         full = *held;
     else
         full = decode(path, orientation);
@@ -289,13 +347,36 @@ std::shared_ptr<const Picture> PictureCache::getFitted(const std::string& path, 
     if (full) {
         sourceWidth = full->width;
         sourceHeight = full->height;
-        dest = fittedPictureRect(box, sourceWidth, sourceHeight);
+        dest = cellPictureRect(box, view, sourceWidth, sourceHeight);
         if (!dest.empty())
-            fitted = std::make_shared<const Picture>(
-                resizePicture(*full, dest.width(), dest.height()));
+            fitted =
+                std::make_shared<const Picture>(resizePicture(*full, dest.width(), dest.height()));
     }
     store(key, fitted, sourceWidth, sourceHeight);
     return fitted;
+}
+
+std::shared_ptr<const Picture> PictureCache::getWithin(const std::string& path, int orientation,
+                                                       int maxWidth, int maxHeight)
+{
+    if (maxWidth <= 0 || maxHeight <= 0) return nullptr;
+    const std::string fullKey = pictureKey(path, orientation);
+    const std::string key =
+        "within " + std::to_string(maxWidth) + "x" + std::to_string(maxHeight) + "|" + fullKey;
+    if (auto* found = find(key)) return *found;
+    std::shared_ptr<const Picture> full;
+    if (auto* held = find(fullKey))
+        full = *held;
+    else
+        full = decode(path, orientation);
+    std::shared_ptr<const Picture> shown = full;
+    if (full) {
+        const PictureSize size = shrinkToFit(full->width, full->height, maxWidth, maxHeight);
+        if (size.width != full->width || size.height != full->height)
+            shown = std::make_shared<const Picture>(resizePicture(*full, size.width, size.height));
+    }
+    store(key, shown);
+    return shown;
 }
 
 std::shared_ptr<const Picture> PictureCache::getResized(const std::string& path, int orientation,
@@ -342,22 +423,30 @@ void drawCornerPicture(Canvas& canvas, PictureCache& cache, const LauncherSettin
         kind == PictureKind::Screenshot ? settings.SnapshotDir : settings.FlyerDir;
     std::optional<std::string> path = findPicture(folder, game);
     if (!path) return;
-    std::shared_ptr<const Picture> picture = cache.get(*path, settings.CurrentOrientation);
+    // 10 pixels in from each edge of the area, as the corner placement puts it.
+    std::shared_ptr<const Picture> picture =
+        cache.getWithin(*path, settings.CurrentOrientation, area.width() - 20, area.height() - 20);
     if (!picture) return;
     Point at = cornerPicturePosition(kind, settings.CurrentOrientation, area, picture->width,
                                      picture->height);
     canvas.drawPicture(*picture, at.x, at.y);
 }
 
-void drawPictureFitted(Canvas& canvas, PictureCache& cache, const LauncherSettings& settings,
-                       const GameRecord& game, const Rect& box)
+std::optional<std::string> previewPicturePath(const LauncherSettings& settings,
+                                              const GameRecord& game)
 {
     const std::string& folder =
         settings.PreviewPictures == kPreviewFlyers ? settings.FlyerDir : settings.SnapshotDir;
-    std::optional<std::string> path = findPicture(folder, game);
+    return findPicture(folder, game);
+}
+
+void drawPictureFitted(Canvas& canvas, PictureCache& cache, const LauncherSettings& settings,
+                       const GameRecord& game, const Rect& box, const Rect& view)
+{
+    std::optional<std::string> path = previewPicturePath(settings, game);
     if (!path) return;
     Rect dest;
     std::shared_ptr<const Picture> fitted =
-        cache.getFitted(*path, settings.CurrentOrientation, box, dest);
+        cache.getFitted(*path, settings.CurrentOrientation, box, view, dest);
     if (fitted) canvas.drawPicture(*fitted, dest.left, dest.top);
 }

@@ -22,16 +22,19 @@ struct Picture {
 // file must not take the machine's memory).
 constexpr int kMaxPictureSide = 8192;
 
-// Loads a PNG (or any format FreeImage identifies from the file's content). Returns nothing when
-// the file is missing, does not decode, is empty or is larger than kMaxPictureSide. Thread-safe.
-std::optional<Picture> loadPicture(const std::string& path);
+// Loads a PNG or JPEG picture, told by the file's first bytes whatever its name. Returns nothing
+// when the file is missing, is of another format, does not decode whole or is larger than
+// kMaxPictureSide (refused from the header, before any pixel is allocated); *why then receives
+// a short reason. Thread-safe.
+std::optional<Picture> loadPicture(const std::string& path, std::string* why = nullptr);
 
 // Writes a picture as PNG; false on failure. For tests and tools.
 bool savePicturePng(const Picture& picture, const std::string& path);
 
-// Writes a picture as a file of the given pixel layout, for tests and tools that need pictures
-// of every kind: 1, 4 or 8 (palette), 108 (8-bit grey, no palette colours), 24 (RGB) or 32 (RGBA)
-// bits per pixel. PNG unless the path ends in ".bmp". False on failure or an unknown layout.
+// Writes a picture as a PNG of the given pixel layout, for tests and tools that need pictures
+// of every kind: 1, 4 or 8 (palette), 108 (8-bit grey, no palette colours), 24 (RGB), 32 (RGBA)
+// or 64 (16 bits a channel, RGBA) bits per pixel; a JPEG when the path ends in ".jpg". False on
+// failure or an unknown layout.
 bool savePictureAs(const Picture& picture, const std::string& path, int layout);
 
 // Whether a regular file (or a link to one) exists at path.

@@ -1,12 +1,16 @@
-// Game pictures: decoding every layout, bad files, finding, turning, placing, resizing, caching.
-// Drawing them in their corners is covered by the list view's golden frames.
+// Game pictures: decoding every layout, foreign and broken files, finding, turning, placing,
+// resizing, caching, keeping them inside the view, and decoding the next pages ahead. Drawing them
+// in their corners is covered by the list view's golden frames.
 #include "display/game_pictures.h"
 
+#include <cstring>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
 #include "display/display_fixture.h"
+#include "display/image_browser.h"
+#include "display/main_window.h"
 
 namespace {
 
@@ -30,6 +34,7 @@ TEST(LoadPicture, EveryPixelLayoutComesOutUpright)
     const Picture source = quadrantPicture(13, 7);  // odd sizes: padded rows
     // {layout, top-left, top-right, bottom-left, tolerance}; bottom-right is white in each.
     const uint32_t cases[][5] = {
+        {64, 0xFFD00000, 0xFF00A000, 0xFF0000D0, 0},  // 16 bits a channel
         {32, 0xFFD00000, 0xFF00A000, 0xFF0000D0, 0},
         {24, 0xFFD00000, 0xFF00A000, 0xFF0000D0, 0},
         {8, 0xFFD00000, 0xFF00A000, 0xFF0000D0, 8},
@@ -58,28 +63,64 @@ TEST(LoadPicture, EveryPixelLayoutComesOutUpright)
     EXPECT_EQ(loaded->pixels[1], 0u);
 }
 
-TEST(LoadPicture, BadFilesAreSkipped)
+// Foreign formats under a picture's name, broken and truncated files, sizes past the limit: each
+// is refused with a reason (from the header, before its pixels are allocated, for a huge one)
+// and named once on standard error however often it is drawn.
+TEST(LoadPicture, ForeignBrokenAndHugeFilesAreRefusedAndNamedOnce)
 {
     TempFolder folder("bad");
+    const std::string fixtures = QUORVANE_SOURCE_DIR "/tests/fixtures/pictures/";
+    std::vector<std::string> files;
+    for (const char* name : {"pbm_named.png", "foreign.xbm", "huge.dds", "broken.xpm",
+                             "huge_header.png", "truncated.png", "truncated.jpg"})
+        files.push_back(fixtures + name);
     std::ofstream(folder.path + "/text.png") << "this is not a picture";
-    std::filesystem::create_directories(folder.path + "/folder.png");
-    ASSERT_TRUE(savePictureAs(quadrantPicture(64, 64), folder.path + "/whole.png", 24));
+    std::ofstream(folder.path + "/empty.png");
     ASSERT_TRUE(
         savePictureAs(quadrantPicture(kMaxPictureSide + 1, 1), folder.path + "/wide.png", 24));
-    for (const char* name : {"text.png", "folder.png", "missing.png", "wide.png"})
-        EXPECT_FALSE(loadPicture(folder.path + "/" + name)) << name;
+    ASSERT_TRUE(savePictureAs(quadrantPicture(64, 64), folder.path + "/whole.png", 24));
     std::ifstream in(folder.path + "/whole.png", std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    for (std::size_t keep : {std::size_t(0), std::size_t(8), std::size_t(40), bytes.size() / 2}) {
-        std::ofstream(folder.path + "/cut.png", std::ios::binary) << bytes.substr(0, keep);
-        // A truncated file either fails or gives a picture of the stated size.
-        if (auto p = loadPicture(folder.path + "/cut.png")) {
-            EXPECT_EQ(p->pixels.size(), std::size_t(p->width) * p->height);
-        }
+    for (std::size_t keep : {std::size_t(8), std::size_t(40), bytes.size() / 2}) {
+        const std::string cut = folder.path + "/cut" + std::to_string(keep) + ".png";
+        std::ofstream(cut, std::ios::binary) << bytes.substr(0, keep);
+        files.push_back(cut);
     }
-    ASSERT_TRUE(savePictureAs(quadrantPicture(1, 1), folder.path + "/one.bmp", 24));
-    std::filesystem::rename(folder.path + "/one.bmp", folder.path + "/bmp.png");
-    EXPECT_EQ(loadPicture(folder.path + "/bmp.png")->width, 1);  // read by its content
+    for (const char* name : {"text.png", "empty.png", "wide.png"})
+        files.push_back(folder.path + "/" + name);
+    for (const std::string& path : files) {
+        std::string why;
+        EXPECT_FALSE(loadPicture(path, &why)) << path;
+        EXPECT_FALSE(why.empty()) << path;
+    }
+    std::string why;
+    loadPicture(fixtures + "huge_header.png", &why);
+    EXPECT_NE(why.find("larger than"), std::string::npos) << why;
+    EXPECT_FALSE(loadPicture(folder.path + "/missing.png"));
+    std::filesystem::create_directories(folder.path + "/folder.png");
+    EXPECT_FALSE(loadPicture(folder.path + "/folder.png"));
+
+    PictureCache cache(0);  // keeps nothing: every draw decodes again
+    testing::internal::CaptureStderr();
+    for (int draw = 0; draw < 2; ++draw)
+        for (const std::string& path : files) EXPECT_FALSE(cache.get(path, 0));
+    const std::string said = testing::internal::GetCapturedStderr();
+    for (const std::string& path : files) {
+        std::size_t lines = 0;
+        for (std::size_t at = said.find(path + ":"); at != std::string::npos;
+             at = said.find(path + ":", at + 1))
+            ++lines;
+        EXPECT_EQ(lines, 1u) << path;
+    }
+
+    // A JPEG is read by its content, whatever its name.
+    ASSERT_TRUE(savePictureAs(quadrantPicture(64, 48), folder.path + "/shot.jpg", 0));
+    std::filesystem::rename(folder.path + "/shot.jpg", folder.path + "/jpeg.png");
+    const auto jpeg = loadPicture(folder.path + "/jpeg.png");
+    ASSERT_TRUE(jpeg);
+    EXPECT_EQ(jpeg->width, 64);
+    EXPECT_LE(channelDistance(at(*jpeg, 8, 8), 0xFFD00000), 12);
+    EXPECT_LE(channelDistance(at(*jpeg, 56, 40), 0xFFFFFFFF), 12);
 }
 
 TEST(FindPicture, OwnThenParentThenNothing)
@@ -128,6 +169,25 @@ TEST(PicturePlacement, CornersFitAndResize)
     EXPECT_EQ(fittedPictureRect(box, 100, 50), (Rect{10, 96, 194, 188}));
     EXPECT_EQ(fittedPictureRect(box, 50, 200), (Rect{71, 20, 132, 264}));
     EXPECT_TRUE(fittedPictureRect(box, 0, 10).empty());
+    // A cell's picture stays inside the view: as fitted when it is already, else fitted into the
+    // part of the box the view shows.
+    EXPECT_EQ(cellPictureRect(box, Rect{0, 0, 800, 600}, 100, 50), (Rect{10, 96, 194, 188}));
+    EXPECT_EQ(cellPictureRect(box, Rect{0, 120, 800, 600}, 100, 50), (Rect{10, 146, 194, 238}));
+    EXPECT_EQ(cellPictureRect(box, Rect{0, 200, 800, 600}, 100, 50), (Rect{38, 200, 166, 264}));
+    EXPECT_TRUE(cellPictureRect(box, Rect{300, 0, 800, 600}, 100, 50).empty());
+
+    // {w, h, space w, space h, drawn w, drawn h}
+    const int sizes[][6] = {
+        {300, 200, 300, 200, 300, 200},    // fits: as it is
+        {1200, 1700, 1004, 528, 372, 528},  // a flyer scan on a list
+        {1, 8000, 300, 200, 1, 200},       // never thinner than a pixel
+        {8000, 1, 300, 200, 300, 1},
+        {8000, 8000, 300, 200, 200, 200},
+        {1, 1, 300, 200, 1, 1},
+        {50, 50, 0, 10, 0, 0},             // no space: nothing
+    };
+    for (auto& c : sizes)
+        EXPECT_EQ(shrinkToFit(c[0], c[1], c[2], c[3]), (PictureSize{c[4], c[5]})) << c[0] << "x" << c[1];
 
     const Picture source = quadrantPicture(8, 6);
     const Picture half = resizePicture(source, 4, 3);
@@ -171,4 +231,220 @@ TEST(PictureCache, DecodesOnceStaysBoundedAndSeesReplacedFiles)
     ASSERT_TRUE(savePictureAs(quadrantPicture(30, 10, 0xFF000000), a, 24));
     EXPECT_EQ(cache.get(a, 0)->width, 30);
     EXPECT_EQ(cache.getResized(a, 0, 5, 5)->pixels[4 * 5 + 4], 0xFF000000u);
+}
+
+// Whatever a corner picture's size, on any screen and in every orientation, nothing of it lands
+// outside the view: the bars and the background there are exactly as without pictures.
+TEST(CornerPictures, StayInsideTheViewWhateverTheirSize)
+{
+    TempFolder folder("big");
+    const std::string pictures = folder.path + "/pictures", none = folder.path + "/none";
+    std::filesystem::create_directories(pictures);
+    std::filesystem::create_directories(none);
+    GameTable table;
+    table.games.push_back(makeGame("big", "A game with a large flyer"));
+    table.filtered.push_back(table.games.back().get());
+    BrowsePosition position;
+    LauncherSettings with = displaySettings(pictures, pictures);  // screenshot and flyer alike
+    LauncherSettings without = displaySettings(none, none);
+    BrowseDisplay shown(with, table, position), bare(without, table, position);
+    // {picture w, h, orientations tried (the largest in one only: it is slow)}
+    const std::tuple<int, int, std::vector<int>> cases[] = {
+        {1200, 1700, {0, 180, 90, -90}},
+        {1, 1, {0, 180, 90, -90}},
+        {1, 8000, {0, 180, 90, -90}},
+        {8000, 8000, {90}},
+    };
+    for (const auto& [pw, ph, orientations] : cases) {
+        ASSERT_TRUE(savePicturePng(quadrantPicture(pw, ph), pictures + "/big.png"));
+        for (auto [W, H] : {std::pair{1024, 768}, {320, 240}}) {
+            if (pw == 8000 && ph == 8000 && W != 320) continue;
+            for (int orientation : orientations) {
+                SCOPED_TRACE(std::to_string(pw) + "x" + std::to_string(ph) + " on " +
+                             std::to_string(W) + "x" + std::to_string(H) + " turned " +
+                             std::to_string(orientation));
+                with.CurrentOrientation = without.CurrentOrientation = orientation;
+                Canvas a(W, H), b(W, H);
+                shown.composeFrame(a);
+                bare.composeFrame(b);
+                const Rect view = viewRectangle(orientation, W, H, shown.gameBarThickness(),
+                                                shown.musicBarThickness());
+                ASSERT_GT(shown.gameBarThickness(), 0);
+                int outside = 0, inside = 0;
+                for (int y = 0; y < H; ++y)
+                    for (int x = 0; x < W; ++x) {
+                        const std::size_t at = std::size_t(y) * a.stride() + std::size_t(x) * 4;
+                        if (std::memcmp(a.data() + at, b.data() + at, 4) == 0) continue;
+                        const bool in = x >= view.left && x < view.right && y >= view.top &&
+                                        y < view.bottom;
+                        ++(in ? inside : outside);
+                    }
+                EXPECT_EQ(outside, 0);
+                EXPECT_GT(inside, 0);  // and it is drawn
+            }
+        }
+    }
+}
+
+// The image browser's selection frame on the first row, with a music bar thicker than the gap
+// between cells, leaves the bar as it is when a later row is selected.
+TEST(CornerPictures, TheSelectionFrameLeavesTheStatusBarsAlone)
+{
+    TempFolder folder("frame");
+    GameTable table;
+    for (int i = 0; i < 8; ++i) {
+        table.games.push_back(makeGame("g" + std::to_string(i), "Game"));
+        table.filtered.push_back(table.games.back().get());
+    }
+    LauncherSettings settings = displaySettings(folder.path, folder.path);
+    settings.MenuType = kMenuTypeImageBrowser;
+    settings.PreviewModeWidth = settings.PreviewModeHeight = 60;
+    settings.PreviewModeSpacer = 6;
+    BrowsePosition position;
+    BrowseDisplay display(settings, table, position);
+    display.setMusicStatusQuery([] {
+        MusicStatus s;
+        s.active = s.playing = true;
+        return s;
+    });
+    for (int orientation : {0, 180, 90, -90}) {
+        SCOPED_TRACE(orientation);
+        settings.CurrentOrientation = orientation;
+        Canvas first(320, 240), later(320, 240);
+        position.selectedIndex = 0;
+        display.composeFrame(first);
+        position.selectedIndex = 7;  // the second row: its frame stays inside the view
+        display.composeFrame(later);
+        const int T = display.musicBarThickness();
+        ASSERT_GT(T, 6);
+        // The music bar is along the viewer's top edge.
+        const Rect bar = orientation == 0     ? Rect{0, 0, 320, T}
+                         : orientation == 180 ? Rect{0, 240 - T, 320, 240}
+                         : orientation == 90  ? Rect{320 - T, 0, 320, 240}
+                                              : Rect{0, 0, T, 240};
+        for (int y = bar.top; y < bar.bottom; ++y)
+            for (int x = bar.left; x < bar.right; ++x)
+                ASSERT_EQ(first.pixel(x, y), later.pixel(x, y)) << x << "," << y;
+    }
+}
+
+namespace {
+
+// Runs the posted jobs only when told, on the test's thread.
+struct ManualJobs final : PictureJobs {
+    void post(std::function<void()> job) override { jobs.push_back(std::move(job)); }
+    void runAll()
+    {
+        std::vector<std::function<void()>> now = std::move(jobs);
+        jobs.clear();
+        for (auto& job : now) job();
+    }
+    std::vector<std::function<void()>> jobs;
+};
+
+struct BrowserBench {
+    TempFolder folder{"prefetch"};
+    GameTable table;
+    LauncherSettings settings = displaySettings(folder.path, folder.path);
+    FontCache fonts;
+    const Rect view{0, 0, 660, 660};  // 3 columns, 2 rows, turned or not: pages of 6
+
+    BrowserBench()
+    {
+        settings.MenuType = kMenuTypeImageBrowser;
+        for (int i = 0; i < 20; ++i) {
+            const std::string name = "g" + std::to_string(i);
+            table.games.push_back(makeGame(name, "Game " + name));
+            table.filtered.push_back(table.games.back().get());
+            if (i != 7)
+                savePictureAs(quadrantPicture(40 + i, 30, 0xFF000000u + i * 9000), folder.path + "/" + name + ".png", 24);
+        }
+        std::ofstream(folder.path + "/g9.png") << "not a picture";
+    }
+    // Draws the page holding `selected` and returns the frame.
+    Canvas show(ImageBrowser& browser, PictureCache& cache, BrowsePosition& position, int selected)
+    {
+        position.selectedIndex = selected;
+        Canvas frame(660, 660);
+        browser.draw(frame, fonts, cache, settings, table, position, view, 0);
+        return frame;
+    }
+};
+
+bool samePixels(const Canvas& a, const Canvas& b)
+{
+    return a.height() == b.height() && a.stride() == b.stride() &&
+           std::memcmp(a.data(), b.data(), std::size_t(a.stride()) * a.height()) == 0;
+}
+
+}  // namespace
+
+// After a page is drawn the neighbouring pages are decoded ahead; a flip then decodes nothing
+// and shows exactly what decoding on the spot shows, in both directions and in a turned screen.
+TEST(PicturePrefetch, NextPagesAreReadyAndLookTheSame)
+{
+    BrowserBench bench;
+    for (int orientation : {0, 90}) {
+        SCOPED_TRACE(orientation);
+        bench.settings.CurrentOrientation = orientation;
+        auto jobs = std::make_shared<ManualJobs>();
+        ImageBrowser browser(jobs), plain(std::make_shared<ManualJobs>());
+        PictureCache cache, plainCache;
+        BrowsePosition position, plainPosition;
+        bench.show(browser, cache, position, 0);
+        EXPECT_FALSE(jobs->jobs.empty());  // the next page is asked for
+        testing::internal::CaptureStderr();
+        jobs->runAll();
+        for (int selected : {6, 12, 6, 0}) {  // forward twice, then back
+            const int decoded = cache.decodeCount();
+            const Canvas flipped = bench.show(browser, cache, position, selected);
+            EXPECT_EQ(cache.decodeCount(), decoded) << selected;  // nothing decoded on the flip
+            EXPECT_TRUE(samePixels(flipped, bench.show(plain, plainCache, plainPosition, selected)))
+                << selected;
+            jobs->runAll();
+        }
+        // The unreadable picture was named once, by the worker's result or the page itself.
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.find("g9.png"), said.rfind("g9.png"));
+    }
+}
+
+// Prefetching never holds more than its budget, and a browser whose jobs never ran (or whose
+// real workers are busy) shuts down cleanly.
+TEST(PicturePrefetch, StaysWithinItsBudgetAndStopsCleanly)
+{
+    BrowserBench bench;
+    const std::size_t cell = 184 * 244 * 4;
+    PictureCache small(5 * cell);  // half of it: two cells
+    PicturePrefetcher prefetcher(std::make_shared<ManualJobs>());
+    std::vector<CellRequest> cells;
+    for (int i = 0; i < 6; ++i)
+        cells.push_back(CellRequest{bench.folder.path + "/g" + std::to_string(i) + ".png", 0,
+                                    Rect{0, 0, 184, 244}, Rect{0, 0, 2000, 2000}});
+    prefetcher.want(cells, small, small.maxBytes() / 2);
+    EXPECT_EQ(prefetcher.pendingCount(), 2u);
+    prefetcher.settle(small);  // drops what did not start
+    EXPECT_EQ(prefetcher.pendingCount(), 0u);
+
+    // Real worker threads: whatever they finished before a flip, the page is the same.
+    ImageBrowser threaded, plain(std::make_shared<ManualJobs>());
+    PictureCache cache, plainCache;
+    BrowsePosition position, plainPosition;
+    for (int selected : {0, 6, 12, 18, 12})
+        EXPECT_TRUE(samePixels(bench.show(threaded, cache, position, selected),
+                               bench.show(plain, plainCache, plainPosition, selected)));
+}
+
+// Boxes of a billion pixels on a one-pixel pitch: the walk ends with the list, and each picture
+// is made no larger than the part of its box the view shows.
+TEST(PicturePrefetch, AbsurdBoxesCostOnlyWhatTheViewShows)
+{
+    BrowserBench bench;
+    bench.settings.PreviewModeWidth = bench.settings.PreviewModeHeight = 1'000'000'000;
+    bench.settings.PreviewModeSpacer = -999'999'999;
+    ImageBrowser browser(std::make_shared<ManualJobs>());
+    PictureCache cache;
+    BrowsePosition position;
+    bench.show(browser, cache, position, 3);
+    EXPECT_LE(cache.bytesHeld(), std::size_t{20} * 660 * 660 * 4);
 }

@@ -1,5 +1,8 @@
 // Layout numbers of the browse screen and the bar texts. The golden frames prove the placement in
 // all four orientations; the worked examples here point at the function when one goes wrong.
+#include <cstdint>
+#include <limits>
+
 #include <gtest/gtest.h>
 
 #include "display/image_browser.h"
@@ -67,6 +70,25 @@ TEST(ImageBrowserLayout, GeometryBoxesCaptionsAndFrame)
     EXPECT_EQ(corners.opposite, (Point{460, 622}));
     s.PreviewModeWidth = -20;  // settings that make no sense give no cells, not a crash
     EXPECT_EQ(countPreviewColumns(s, 0, 800, 600), 0);
+
+    // Box sizes and gaps near the 32-bit limits: no overflow (the sanitizer build checks) and no
+    // negative page.
+    constexpr int kMax = std::numeric_limits<int>::max(), kMin = std::numeric_limits<int>::min();
+    for (int w : {kMax, kMin, 184})
+        for (int h : {kMax, kMin, 244})
+            for (int gap : {kMax, kMin, 20, 1 - 184}) {
+                s.PreviewModeWidth = w;
+                s.PreviewModeHeight = h;
+                s.PreviewModeSpacer = gap;
+                for (int orientation : {0, 180, 90, -90}) {
+                    const auto geometry = imageBrowserGeometry(s, orientation, 13, R, 20);
+                    EXPECT_GE(geometry.pageSize, 0);
+                    const Rect cell = previewBox(s, orientation, R, geometry, 3, 5);
+                    // Within 2^30, so that its width and height can be taken.
+                    EXPECT_LE(std::max(std::abs(cell.left), std::abs(cell.right)), 1 << 30);
+                    selectionFrameCorners(s, orientation, R, geometry, 7);
+                }
+            }
 }
 
 TEST(StatusBarLayout, BarsTextOriginsAndViewRectangle)
