@@ -127,8 +127,8 @@ void Canvas::drawText(int x, int y, const std::string& utf8, const Font& font, C
 {
     if (!impl_ || !impl_->cr || utf8.empty()) return;
     const Font::Impl& f = font.impl();
-    PangoLayoutLine* line = f.lineFor(f.drawLayout.get(), validUtf8(utf8));
-    if (!line) return;
+    const ShapedText* shaped = f.drawnText(utf8);
+    if (!shaped) return;
     cairo_t* cr = impl_->cr.get();
     cairo_save(cr);
     setColour(cr, colour);
@@ -138,8 +138,14 @@ void Canvas::drawText(int x, int y, const std::string& utf8, const Font& font, C
     cairo_rotate(cr, -f.escapement / 10.0 * M_PI / 180.0);
     // The baseline sits the face's ascent below the reference point, whichever fonts the
     // characters come from.
-    cairo_move_to(cr, 0, f.ascent);
-    pango_cairo_show_layout_line(cr, line);
+    double pen = 0;
+    for (const ShapedText::Run& run : shaped->runs) {
+        if (run.item->analysis.font) {
+            cairo_move_to(cr, pen, f.ascent);
+            pango_cairo_show_glyph_string(cr, run.item->analysis.font, run.glyphs.get());
+        }
+        pen += static_cast<double>(run.width) / PANGO_SCALE;
+    }
     cairo_restore(cr);
     // A failed text operation must not poison the canvas for later drawing.
     if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {

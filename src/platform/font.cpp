@@ -165,16 +165,6 @@ GObjectPtr<PangoContext> makeContext(int escapement)
     return context;
 }
 
-GObjectPtr<PangoLayout> makeLayout(const Font::Impl& impl, PangoContext* context)
-{
-    GObjectPtr<PangoLayout> layout(pango_layout_new(context));
-    pango_layout_set_font_description(layout.get(), impl.description.get());
-    pango_layout_set_attributes(layout.get(), impl.attributes.get());
-    // A line break in a text is drawn as a glyph, not as a second line.
-    pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
-    return layout;
-}
-
 }  // namespace
 
 std::string validUtf8(const std::string& text)
@@ -248,8 +238,8 @@ std::unique_ptr<Font> Font::create(const std::string& face, int pointSize, int o
 
     impl->measureContext = makeContext(0);
     impl->drawContext = makeContext(impl->escapement);
-    impl->measureLayout = makeLayout(*impl, impl->measureContext.get());
-    impl->drawLayout = makeLayout(*impl, impl->drawContext.get());
+    pango_context_set_font_description(impl->measureContext.get(), description);
+    pango_context_set_font_description(impl->drawContext.get(), description);
 
     // The face that the text's own characters come from: its names and its metrics.
     GObjectPtr<PangoFont> primary(pango_context_load_font(impl->measureContext.get(), description));
@@ -274,11 +264,53 @@ std::unique_ptr<Font> Font::create(const std::string& face, int pointSize, int o
     return std::unique_ptr<Font>(new Font(std::move(impl)));
 }
 
-PangoLayoutLine* Font::Impl::lineFor(PangoLayout* layout, const std::string& text) const
+ShapedText Font::Impl::shape(PangoContext* context, const std::string& utf8) const
 {
-    if (!layout || pixelHeight <= 0) return nullptr;
-    pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
-    return pango_layout_get_line_readonly(layout, 0);
+    ShapedText shaped;
+    const std::string text = validUtf8(utf8);
+    const int length = static_cast<int>(text.size());
+    // One line, never broken: itemize (a run per font, script and direction) and shape each
+    // run, without the paragraph machinery of a layout.
+    GList* logical = pango_itemize(context, text.c_str(), 0, length, attributes.get(), nullptr);
+    GList* visual = pango_reorder_items(logical);  // the same items, in visual order
+    g_list_free(logical);
+    for (GList* node = visual; node; node = node->next) {
+        ShapedText::Run run;
+        run.item.reset(static_cast<PangoItem*>(node->data));
+        run.glyphs.reset(pango_glyph_string_new());
+        pango_shape_with_flags(text.c_str() + run.item->offset, run.item->length, text.c_str(),
+                               length, &run.item->analysis, run.glyphs.get(),
+                               PANGO_SHAPE_ROUND_POSITIONS);
+        run.width = pango_glyph_string_get_width(run.glyphs.get());
+        shaped.width += run.width;
+        shaped.runs.push_back(std::move(run));
+    }
+    g_list_free(visual);
+    return shaped;
+}
+
+const ShapedText* Font::Impl::drawnText(const std::string& utf8) const
+{
+    if (pixelHeight <= 0 || !drawContext) return nullptr;
+    auto found = drawnTexts.find(utf8);
+    if (found == drawnTexts.end()) {
+        if (drawnTexts.size() >= kRememberedTexts) drawnTexts.clear();
+        found = drawnTexts.emplace(utf8, shape(drawContext.get(), utf8)).first;
+    }
+    return &found->second;
+}
+
+int Font::Impl::width(const std::string& utf8) const
+{
+    if (utf8.empty() || pixelHeight <= 0 || !measureContext) return 0;
+    auto found = widths.find(utf8);
+    if (found != widths.end()) return found->second;
+    const ShapedText shaped = shape(measureContext.get(), utf8);
+    const int result =
+        static_cast<int>(std::lround(static_cast<double>(shaped.width) / PANGO_SCALE));
+    if (widths.size() >= kRememberedTexts) widths.clear();
+    widths.emplace(utf8, result);
+    return result;
 }
 
 const std::string& Font::matchedFamily() const { return impl_->family; }
@@ -291,15 +323,7 @@ int Font::descent() const { return impl_->descent; }
 
 int Font::lineHeight() const { return std::max(1, impl_->ascent + impl_->descent); }
 
-int Font::textWidth(const std::string& utf8) const
-{
-    if (utf8.empty()) return 0;
-    PangoLayoutLine* line = impl_->lineFor(impl_->measureLayout.get(), validUtf8(utf8));
-    if (!line) return 0;
-    PangoRectangle logical;
-    pango_layout_line_get_extents(line, nullptr, &logical);
-    return static_cast<int>(std::lround(static_cast<double>(logical.width) / PANGO_SCALE));
-}
+int Font::textWidth(const std::string& utf8) const { return impl_->width(utf8); }
 
 std::vector<std::string> installedScalableFontNames()
 {

@@ -3,6 +3,8 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include <pango/pangocairo.h>
 
@@ -17,8 +19,26 @@ struct PangoFontDescriptionDeleter {
 struct PangoAttrListDeleter {
     void operator()(PangoAttrList* a) const { pango_attr_list_unref(a); }
 };
+struct PangoItemDeleter {
+    void operator()(PangoItem* i) const { pango_item_free(i); }
+};
+struct PangoGlyphStringDeleter {
+    void operator()(PangoGlyphString* g) const { pango_glyph_string_free(g); }
+};
 template <typename T>
 using GObjectPtr = std::unique_ptr<T, GObjectDeleter>;
+
+// A text shaped into runs of glyphs, each run from one font, in visual order. Widths in Pango
+// units; glyph positions are whole pixels.
+struct ShapedText {
+    struct Run {
+        std::unique_ptr<PangoItem, PangoItemDeleter> item;
+        std::unique_ptr<PangoGlyphString, PangoGlyphStringDeleter> glyphs;
+        int width = 0;
+    };
+    std::vector<Run> runs;
+    int width = 0;
+};
 
 // Text is shaped by Pango, so characters the face lacks come from another installed font.
 // Measuring uses an upright context and drawing one turned by the escapement, so that hinting
@@ -35,13 +55,19 @@ struct Font::Impl {
     std::unique_ptr<PangoAttrList, PangoAttrListDeleter> attributes;
     GObjectPtr<PangoContext> measureContext;
     GObjectPtr<PangoContext> drawContext;
-    // Reused for every call (the GUI thread is the only user).
-    GObjectPtr<PangoLayout> measureLayout;
-    GObjectPtr<PangoLayout> drawLayout;
 
-    // The single line of `layout` holding `text` (already valid UTF-8); null for a font that
-    // cannot draw.
-    PangoLayoutLine* lineFor(PangoLayout* layout, const std::string& text) const;
+    // The text shaped for the drawing context; null for a font that draws nothing.
+    const ShapedText* drawnText(const std::string& utf8) const;
+    // Advance width in whole pixels of a UTF-8 text.
+    int width(const std::string& utf8) const;
+    ShapedText shape(PangoContext* context, const std::string& utf8) const;
+
+    // Texts already shaped and measured: a list page is drawn and measured again on every move
+    // of the selection. Each is emptied whole when it reaches kRememberedTexts entries. The GUI
+    // thread is the only user.
+    static constexpr std::size_t kRememberedTexts = 256;
+    mutable std::unordered_map<std::string, ShapedText> drawnTexts;
+    mutable std::unordered_map<std::string, int> widths;
 };
 
 // Replaces every invalid UTF-8 sequence by U+FFFD, so Pango never sees bad input.
