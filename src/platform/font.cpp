@@ -165,6 +165,27 @@ GObjectPtr<PangoContext> makeContext(int escapement)
     return context;
 }
 
+// Replaces each glyph's advance by the whole-pixel advance of the face's hinted metrics, as
+// Cairo gives it. HarfBuzz rounds the exact advance once; the hinted metrics round a 26.6
+// fixed-point value first, so an advance near a half pixel can come out a pixel apart, and text
+// measured or drawn before would move. Glyphs without an advance (combining marks) keep theirs.
+void useHintedAdvances(PangoFont* font, PangoGlyphString* glyphs)
+{
+    if (!font || !PANGO_IS_CAIRO_FONT(font)) return;
+    cairo_scaled_font_t* scaled = pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(font));
+    if (!scaled || cairo_scaled_font_status(scaled) != CAIRO_STATUS_SUCCESS) return;
+    for (int i = 0; i < glyphs->num_glyphs; ++i) {
+        PangoGlyphInfo& info = glyphs->glyphs[i];
+        if (info.geometry.width == 0 || info.glyph == PANGO_GLYPH_EMPTY ||
+            (info.glyph & PANGO_GLYPH_UNKNOWN_FLAG))
+            continue;
+        cairo_glyph_t glyph{info.glyph, 0, 0};
+        cairo_text_extents_t extents;
+        cairo_scaled_font_glyph_extents(scaled, &glyph, 1, &extents);
+        info.geometry.width = static_cast<int>(std::lround(extents.x_advance)) * PANGO_SCALE;
+    }
+}
+
 }  // namespace
 
 std::string validUtf8(const std::string& text)
@@ -281,6 +302,7 @@ ShapedText Font::Impl::shape(PangoContext* context, const std::string& utf8) con
         pango_shape_with_flags(text.c_str() + run.item->offset, run.item->length, text.c_str(),
                                length, &run.item->analysis, run.glyphs.get(),
                                PANGO_SHAPE_ROUND_POSITIONS);
+        useHintedAdvances(run.item->analysis.font, run.glyphs.get());
         run.width = pango_glyph_string_get_width(run.glyphs.get());
         shaped.width += run.width;
         shaped.runs.push_back(std::move(run));
