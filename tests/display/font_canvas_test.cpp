@@ -26,6 +26,10 @@ TEST(Font, PixelHeightEscapementAndMetrics)
     const int plain = font->textWidth("Galaga");
     EXPECT_GT(Font::create("Liberation Sans", 18, 0, true)->textWidth("Galaga"), plain);  // bold
     EXPECT_EQ(Font::create("Liberation Sans", 18, 90, false)->textWidth("Galaga"), plain);
+    // Whole-pixel hinted advances (19.5 rounds up), no kerning: "AV" is as wide as A plus V.
+    auto status = Font::create("Liberation Sans", 20, 0, false);
+    EXPECT_EQ(status->textWidth("UUUU"), 80);
+    EXPECT_EQ(status->textWidth("AV"), status->textWidth("A") + status->textWidth("V"));
     auto names = installedScalableFontNames();
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
     EXPECT_NE(std::find(names.begin(), names.end(), "Liberation Sans Bold Italic"), names.end());
