@@ -91,9 +91,8 @@ std::optional<FaceStyle> faceWithFullName(const std::string& name)
     int bestIndex = 0;
     for (int i = 0; i < fonts->nfont; ++i) {
         FcChar8* fullName = nullptr;
-        for (int k = 0; FcPatternGetString(fonts->fonts[i], FC_FULLNAME, k, &fullName) ==
-                        FcResultMatch;
-             ++k) {
+        for (int k = 0;
+             FcPatternGetString(fonts->fonts[i], FC_FULLNAME, k, &fullName) == FcResultMatch; ++k) {
             if (name == reinterpret_cast<const char*>(fullName) && (!best || k < bestIndex)) {
                 best = fonts->fonts[i];
                 bestIndex = k;
@@ -101,7 +100,8 @@ std::optional<FaceStyle> faceWithFullName(const std::string& name)
         }
     }
     FcChar8* family = nullptr;
-    if (!best || FcPatternGetString(best, FC_FAMILY, 0, &family) != FcResultMatch) return std::nullopt;
+    if (!best || FcPatternGetString(best, FC_FAMILY, 0, &family) != FcResultMatch)
+        return std::nullopt;
     FaceStyle style;
     style.family = reinterpret_cast<const char*>(family);
     FcPatternGetInteger(best, FC_WEIGHT, 0, &style.weight);
@@ -113,12 +113,12 @@ std::optional<FaceStyle> faceWithFullName(const std::string& name)
 void setFaceStyle(PangoFontDescription* description, const FaceStyle& style)
 {
     pango_font_description_set_family(description, style.family.c_str());
-    pango_font_description_set_weight(
-        description, static_cast<PangoWeight>(FcWeightToOpenType(style.weight)));
-    pango_font_description_set_style(description, style.slant == FC_SLANT_ITALIC ? PANGO_STYLE_ITALIC
-                                                  : style.slant == FC_SLANT_OBLIQUE
-                                                      ? PANGO_STYLE_OBLIQUE
-                                                      : PANGO_STYLE_NORMAL);
+    pango_font_description_set_weight(description,
+                                      static_cast<PangoWeight>(FcWeightToOpenType(style.weight)));
+    pango_font_description_set_style(description,
+                                     style.slant == FC_SLANT_ITALIC    ? PANGO_STYLE_ITALIC
+                                     : style.slant == FC_SLANT_OBLIQUE ? PANGO_STYLE_OBLIQUE
+                                                                       : PANGO_STYLE_NORMAL);
     // Pango's stretches are fontconfig's widths; take the nearest.
     static constexpr std::pair<int, PangoStretch> kStretches[] = {
         {FC_WIDTH_ULTRACONDENSED, PANGO_STRETCH_ULTRA_CONDENSED},
@@ -130,11 +130,10 @@ void setFaceStyle(PangoFontDescription* description, const FaceStyle& style)
         {FC_WIDTH_EXPANDED, PANGO_STRETCH_EXPANDED},
         {FC_WIDTH_EXTRAEXPANDED, PANGO_STRETCH_EXTRA_EXPANDED},
         {FC_WIDTH_ULTRAEXPANDED, PANGO_STRETCH_ULTRA_EXPANDED}};
-    auto nearest = std::min_element(std::begin(kStretches), std::end(kStretches),
-                                    [&](const auto& a, const auto& b) {
-                                        return std::abs(a.first - style.width) <
-                                               std::abs(b.first - style.width);
-                                    });
+    auto nearest = std::min_element(
+        std::begin(kStretches), std::end(kStretches), [&](const auto& a, const auto& b) {
+            return std::abs(a.first - style.width) < std::abs(b.first - style.width);
+        });
     pango_font_description_set_stretch(description, nearest->second);
 }
 

@@ -26,8 +26,8 @@ public:
     // `face` cut to kMaxFaceNameBytes bytes at a character boundary (fontconfig never fails a
     // match, so a face that does not exist gives the system's fallback face; see
     // matchedFamily()). `highlight` selects the extra-bold italic variant of the face's family
-    // (at the face's width). `orientation` is the screen orientation in degrees (see fontEscapement).
-    // Never returns null. GUI thread.
+    // (at the face's width). `orientation` is the screen orientation in degrees (see
+    // fontEscapement). Never returns null. GUI thread.
     static std::unique_ptr<Font> create(const std::string& face, int pointSize, int orientation,
                                         bool highlight);
     ~Font();

@@ -102,13 +102,12 @@ TEST(Canvas, MissingCharactersComeFromAnotherFace)
     const std::string title = "Galaxian \xE2\x98\x85 \xE9\x8A\x80\xE6\xB2\xB3";  // star, two Han
     Canvas canvas(360, 360);
     canvas.fillRect({0, 0, 360, 360}, 0xFFFFFF);
-    const std::pair<int, Rect> placements[] = {{0, {40, 4, 0, 0}},
-                                               {180, {320, 356, 0, 0}},
-                                               {90, {356, 40, 0, 0}},
-                                               {-90, {4, 320, 0, 0}}};
-    for (const auto& [orientation, at] : placements) {
-        auto font = Font::create("Liberation Sans", 18, orientation, false);
-        canvas.drawText(at.left, at.top, title, *font, 0x402000);
+    struct {
+        int orientation, x, y;
+    } const placements[] = {{0, 40, 4}, {180, 320, 356}, {90, 356, 40}, {-90, 4, 320}};
+    for (const auto& at : placements) {
+        auto font = Font::create("Liberation Sans", 18, at.orientation, false);
+        canvas.drawText(at.x, at.y, title, *font, 0x402000);
     }
     EXPECT_TRUE(matchesGolden(canvas, "text_fallback"));
 }
