@@ -16,7 +16,8 @@ int fontPixelHeight(int pointSize);
 // 0 -> 0, 180 -> -1800, 90 -> -900, -90 -> 900; any other value -> 0.
 int fontEscapement(int orientation);
 
-// The longest a face name may be when the font is made (the cache key keeps the whole name).
+// The longest a family name may be when the font is made (full names are matched whole, and
+// the cache key keeps the whole name).
 constexpr std::size_t kMaxFaceNameBytes = 31;
 
 class Font {
