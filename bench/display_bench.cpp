@@ -7,6 +7,8 @@
 
 #include "display/display_fixture.h"
 #include "display/main_window.h"
+#include "platform/canvas.h"
+#include "platform/font.h"
 
 namespace {
 
@@ -89,6 +91,31 @@ void listView(benchmark::State& state, bool cold)
     }
 }
 
+// Text alone: a screenful of list lines drawn (upright and a quarter turned) and measured, as
+// the list view and the cutting of captions to fit do; the same page again (a move of the
+// selection) or a page of texts never drawn before.
+void textDrawAndMeasure(benchmark::State& state, bool newTexts)
+{
+    auto upright = Font::create("Liberation Sans", 18, 0, false);
+    auto turned = Font::create("Liberation Sans", 18, 90, false);
+    Canvas frame(1920, 1080);
+    const std::string base = "Galaga '88 (World, Rev. B) - Namco 1987 #";
+    long page = 0;
+    for (auto _ : state) {
+        int width = 0;
+        ++page;
+        for (int i = 0; i < 36; ++i) {
+            const std::string line = base + std::to_string(newTexts ? page * 36 + i : i);
+            frame.drawText(6, i * 28, line, *upright, 0x402000);
+            frame.drawText(1900 - i * 28, 6, line, *turned, 0x402000);
+            width += upright->textWidth(line.substr(0, 10 + i % 20));
+        }
+        benchmark::DoNotOptimize(width);
+    }
+}
+void BM_TextSamePage(benchmark::State& state) { textDrawAndMeasure(state, false); }
+void BM_TextNewPage(benchmark::State& state) { textDrawAndMeasure(state, true); }
+
 void BM_ListViewComposeWarm(benchmark::State& state) { listView(state, false); }
 void BM_ListViewComposeCold(benchmark::State& state) { listView(state, true); }
 
@@ -142,6 +169,8 @@ void BM_ImageBrowserSamePage(benchmark::State& state)
 
 }  // namespace
 
+BENCHMARK(BM_TextSamePage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextNewPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListViewComposeWarm)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListViewComposeCold)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImageBrowserPageRebuildCold)->Unit(benchmark::kMillisecond);

@@ -127,19 +127,25 @@ void Canvas::drawText(int x, int y, const std::string& utf8, const Font& font, C
 {
     if (!impl_ || !impl_->cr || utf8.empty()) return;
     const Font::Impl& f = font.impl();
-    if (f.pixelHeight <= 0 || !f.face) return;
-    std::string text = validUtf8(utf8);
+    const ShapedText* shaped = f.drawnText(utf8);
+    if (!shaped) return;
     cairo_t* cr = impl_->cr.get();
     cairo_save(cr);
     setColour(cr, colour);
-    cairo_set_font_face(cr, f.face.get());
-    cairo_set_font_size(cr, f.pixelHeight);
-    cairo_set_font_options(cr, f.options.get());
     cairo_translate(cr, x, y);
-    // The escapement is counter-clockwise in tenths of a degree; Cairo turns clockwise.
+    // The escapement is counter-clockwise in tenths of a degree; Cairo turns clockwise. The
+    // font's drawing context is turned the same way, so glyphs are hinted for this turn.
     cairo_rotate(cr, -f.escapement / 10.0 * M_PI / 180.0);
-    cairo_move_to(cr, 0, f.ascent);
-    cairo_show_text(cr, text.c_str());
+    // The baseline sits the face's ascent below the reference point, whichever fonts the
+    // characters come from.
+    double pen = 0;
+    for (const ShapedText::Run& run : shaped->runs) {
+        if (run.item->analysis.font) {
+            cairo_move_to(cr, pen, f.ascent);
+            pango_cairo_show_glyph_string(cr, run.item->analysis.font, run.glyphs.get());
+        }
+        pen += static_cast<double>(run.width) / PANGO_SCALE;
+    }
     cairo_restore(cr);
     // A failed text operation must not poison the canvas for later drawing.
     if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {

@@ -1,6 +1,7 @@
 // Fonts for on-screen text: a face found by name through fontconfig, sized in points at 96 dpi,
 // turned by one of the four screen orientations, and measured the way the drawing code needs it
-// (line height, text width). Text is UTF-8 throughout.
+// (line height, text width). Text is UTF-8 throughout; characters the face lacks are drawn and
+// measured with another installed font that has them.
 #pragma once
 
 #include <memory>
@@ -15,16 +16,19 @@ int fontPixelHeight(int pointSize);
 // 0 -> 0, 180 -> -1800, 90 -> -900, -90 -> 900; any other value -> 0.
 int fontEscapement(int orientation);
 
-// The longest a face name may be when the font is made (the cache key keeps the whole name).
+// The longest a family name may be when the font is made (full names are matched whole, and
+// the cache key keeps the whole name).
 constexpr std::size_t kMaxFaceNameBytes = 31;
 
 class Font {
 public:
-    // Finds the face closest to `face` (fontconfig never fails a match, so a face that does not
-    // exist gives the system's fallback face; see matchedFamily()). `face` is cut to
-    // kMaxFaceNameBytes bytes at a character boundary first. `highlight` selects the extra-bold
-    // italic variant. `orientation` is the screen orientation in degrees (see fontEscapement).
-    // Never returns null. GUI thread.
+    // Opens the installed face whose full name is `face` ("Liberation Sans Bold", as
+    // installedScalableFontNames() lists it); failing that, the face closest to the family
+    // `face` cut to kMaxFaceNameBytes bytes at a character boundary (fontconfig never fails a
+    // match, so a face that does not exist gives the system's fallback face; see
+    // matchedFamily()). `highlight` selects the extra-bold italic variant of the face's family
+    // (at the face's width). `orientation` is the screen orientation in degrees (see
+    // fontEscapement). Never returns null. GUI thread.
     static std::unique_ptr<Font> create(const std::string& face, int pointSize, int orientation,
                                         bool highlight);
     ~Font();
@@ -33,6 +37,8 @@ public:
 
     // Family name of the face actually used, as fontconfig reports it.
     const std::string& matchedFamily() const;
+    // Full name of the face actually used, as fontconfig reports it ("" when it has none).
+    const std::string& matchedFullName() const;
     int pixelHeight() const;
     int orientation() const;
     int escapement() const;

@@ -1,10 +1,17 @@
-// Fonts (pixel sizes, pinned metrics, substitution) and the canvas's drawing.
+// Fonts (pixel sizes, pinned metrics, substitution, fallback faces) and the canvas's drawing.
 #include <algorithm>
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
 #include "platform/canvas.h"
 #include "platform/font.h"
+#include "support/golden.h"
+
+// Pins the faces that stand in for characters Liberation Sans lacks, before anything in this
+// executable asks fontconfig for a font.
+static const bool fallbackPinned =
+    setenv("FONTCONFIG_FILE", QUORVANE_SOURCE_DIR "/tests/fixtures/fonts/fonts.conf", 1) == 0;
 
 TEST(Font, PixelHeightEscapementAndMetrics)
 {
@@ -19,9 +26,28 @@ TEST(Font, PixelHeightEscapementAndMetrics)
     const int plain = font->textWidth("Galaga");
     EXPECT_GT(Font::create("Liberation Sans", 18, 0, true)->textWidth("Galaga"), plain);  // bold
     EXPECT_EQ(Font::create("Liberation Sans", 18, 90, false)->textWidth("Galaga"), plain);
+    // Whole-pixel hinted advances (19.5 rounds up), no kerning: "AV" is as wide as A plus V.
+    auto status = Font::create("Liberation Sans", 20, 0, false);
+    EXPECT_EQ(status->textWidth("UUUU"), 80);
+    EXPECT_EQ(status->textWidth("AV"), status->textWidth("A") + status->textWidth("V"));
     auto names = installedScalableFontNames();
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
     EXPECT_NE(std::find(names.begin(), names.end(), "Liberation Sans Bold Italic"), names.end());
+}
+
+// The options menu offers full names; each must open that very face, not its family's regular
+// one (names longer than a family name may be are no exception).
+TEST(Font, EveryListedNameOpensItsOwnFace)
+{
+    auto names = installedScalableFontNames();
+    ASSERT_NE(std::find(names.begin(), names.end(), "Liberation Sans Narrow Bold Italic"),
+              names.end());
+    for (const std::string& name : names)
+        EXPECT_EQ(Font::create(name, 12, 90, false)->matchedFullName(), name);
+    // A family name still finds its regular face; the highlight is the family's bold italic.
+    EXPECT_EQ(Font::create("DejaVu Serif", 12, 0, false)->matchedFullName(), "DejaVu Serif");
+    EXPECT_EQ(Font::create("Liberation Serif Bold", 12, 0, true)->matchedFullName(),
+              "Liberation Serif Bold Italic");
 }
 
 TEST(Font, BadFacesSizesAndTextsDoNotFail)
@@ -66,6 +92,24 @@ TEST(Canvas, TextReferencePointInEveryOrientation)
         const bool across = orientation == 0 || orientation == 180;
         EXPECT_GT(across ? ink.width() : ink.height(), w * 3 / 4);  // spans the cell
     }
+}
+
+// Characters Liberation Sans lacks (a star, Chinese characters) come from the pinned fallback
+// faces, at the same reference point and baseline in every orientation.
+TEST(Canvas, MissingCharactersComeFromAnotherFace)
+{
+    ASSERT_TRUE(fallbackPinned);
+    const std::string title = "Galaxian \xE2\x98\x85 \xE9\x8A\x80\xE6\xB2\xB3";  // star, two Han
+    Canvas canvas(360, 360);
+    canvas.fillRect({0, 0, 360, 360}, 0xFFFFFF);
+    struct {
+        int orientation, x, y;
+    } const placements[] = {{0, 40, 4}, {180, 320, 356}, {90, 356, 40}, {-90, 4, 320}};
+    for (const auto& at : placements) {
+        auto font = Font::create("Liberation Sans", 18, at.orientation, false);
+        canvas.drawText(at.x, at.y, title, *font, 0x402000);
+    }
+    EXPECT_TRUE(matchesGolden(canvas, "text_fallback"));
 }
 
 // Saving and loading PNGs is exercised by every golden comparison.
