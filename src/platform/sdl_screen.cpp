@@ -142,6 +142,7 @@ public:
     {
         enabled ? SDL_EnableScreenSaver() : SDL_DisableScreenSaver();
     }
+    bool screenSaverAllowed() const override { return SDL_IsScreenSaverEnabled() == SDL_TRUE; }
     void suspendForChild() override;
     void resumeAfterChild() override;
     bool hasFocus() const override { return focused_; }
@@ -157,6 +158,9 @@ private:
         std::atomic<bool> pending{false};  // at most one Timer event per timer in the queue
     };
     static Uint32 onTimer(Uint32 interval, void* param);
+    bool startVideo(std::string* error);
+    // After a change of the window's size: the frame and the composed picture at the new size.
+    bool followWindowSize();
     void pushUser(ScreenEventType type, int timerId);
     // Our event for an SDL event, nothing for one we do not pass on.
     std::optional<ScreenEvent> translate(const SDL_Event& event);
@@ -194,7 +198,10 @@ bool SdlScreen::init(const std::string& title, std::string* error)
     // The window surface straight from the windowing system, never an OpenGL texture behind it:
     // see the top of this file.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) return fail("SDL video");
+    // SDL switches the screen saver off for as long as video runs; the launcher wants it only
+    // while a game runs, so that a cabinet left browsing blanks as its owner configured.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    if (!startVideo(error)) return false;
     videoStarted_ = true;
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return fail("desktop size");
@@ -208,6 +215,39 @@ bool SdlScreen::init(const std::string& title, std::string* error)
     SDL_StopTextInput();
     if (const char* path = std::getenv("QUORVANE_SCREENSHOT"); path && *path)
         screenshotPath_ = path;
+    return true;
+}
+
+bool SdlScreen::startVideo(std::string* error)
+{
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    if (chosen && *chosen) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0) return true;
+        if (error) *error = std::string("SDL video (") + chosen + "): " + SDL_GetError();
+        return false;
+    }
+    // Only drivers that put a picture on a display; SDL's own order would end with "offscreen"
+    // and "dummy", which succeed with no display at all.
+    std::string tried;
+    for (const char* driver : {"x11", "wayland", "kmsdrm"}) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0) return true;
+        tried += std::string(tried.empty() ? "" : "; ") + driver + ": " + SDL_GetError();
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, nullptr);
+    if (error) *error = "no display to show the launcher on (" + tried + ")";
+    return false;
+}
+
+bool SdlScreen::followWindowSize()
+{
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_.get(), &w, &h);
+    if (w <= 0 || h <= 0 || (w == frame_.width() && h == frame_.height())) return false;
+    frame_ = Canvas(w, h);
+    composed_ = Canvas(w, h);
+    composedValid_ = false;
+    surfaceStale_ = true;
     return true;
 }
 
@@ -350,6 +390,9 @@ std::optional<ScreenEvent> SdlScreen::translate(const SDL_Event& event)
                     focused_ = false;
                     return ScreenEvent{ScreenEventType::FocusLost, 0, 0};
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    surfaceStale_ = true;
+                    if (followWindowSize()) return ScreenEvent{ScreenEventType::Resized, 0, 0};
+                    return ScreenEvent{ScreenEventType::Repaint, 0, 0};
                 case SDL_WINDOWEVENT_EXPOSED:
                 case SDL_WINDOWEVENT_RESTORED:
                     surfaceStale_ = true;

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Start-up and shutdown of the real program: the window covers the screen, a second launcher
+# Start-up and shutdown of the real program: without a display it ends at once with exit code 1
+# and a message, the window covers the screen, a second launcher
 # ends at once with exit code 1 and no window, Escape ends the first with exit code 0, and the
 # settings file then holds the saved keys with every foreign line kept as it was. Without a
 # usable settings file start-up fails cleanly and writes nothing.
@@ -30,6 +31,17 @@ Startup=
 anything=goes
 INI
 grep -v -E '^(MusicPlayAtStartup|SelectedGame)=' "$ini" > "$work/foreign.txt"
+
+# No display at all (no X, no Wayland, no SDL_VIDEODRIVER, as over ssh): no launcher that
+# nobody can see. Exit code 1 with the window message; the lock is not left held, so the
+# launcher started next runs.
+rc=0
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy \
+    QUORVANE_NO_MESSAGE_BOX=1 timeout 30 "$bin" "$ini" >"$work/nodisplay.out" \
+    2>"$work/nodisplay.err" || rc=$?
+[ "$rc" -eq 1 ] || fail "without a display the launcher ended with $rc, not 1"
+grep -q "Failed to create window!" "$work/nodisplay.err" ||
+    fail "without a display no window message: $(cat "$work/nodisplay.err")"
 
 start_launcher
 geometry=$(xdotool search --onlyvisible --name Quorvane getwindowgeometry 2>/dev/null)
