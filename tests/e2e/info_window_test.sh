@@ -73,13 +73,18 @@ press q
 turned_open=$(screenshot_changed "$work/closed.png" turned_open)
 press w
 convert "$browse" -rotate 180 "$work/browse_turned.png"
+# Text drawn upside down is anti-aliased a little differently: only clear differences count
+# (the screen left unturned differs in over 10,000 pixels).
+unlike_turned() {
+    compare -metric AE -fuzz 40% "$work/browse_turned.png" "$1" null: 2>&1 | cut -d' ' -f1 || true
+}
 for _ in $(seq 25); do
     turned=$(screenshot turned)
-    [ "$(differing_pixels "$work/browse_turned.png" "$turned")" -lt 2000 ] && break
+    [ "$(unlike_turned "$turned")" -lt 500 ] && break
     sleep 0.2
 done
 expect_alive "after player 2 closed the information window"
-[ "$(differing_pixels "$work/browse_turned.png" "$turned")" -lt 2000 ] ||
+[ "$(unlike_turned "$turned")" -lt 500 ] ||
     fail "after player 2's history text the screen is not the browse screen turned as a whole"
 
 quit_launcher
