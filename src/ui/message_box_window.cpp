@@ -23,6 +23,9 @@ Rect messageBoxRect(int orientation, int W, int H, int textWidth, int lineHeight
 
 namespace {
 
+// Below this a box's text would be unreadable anyway; it is cut by the frame instead.
+constexpr int kMinMessageBoxFontSize = 6;
+
 class MessageBoxLayer {
 public:
     MessageBoxLayer(PopupContext& context, const std::string& text, const std::string& caption)
@@ -30,13 +33,13 @@ public:
     {
         const LauncherSettings& s = context_.settings;
         const int orientation = drawnOrientation(s.CurrentOrientation);
-        const Font& font = context_.fonts.selectFont(s.Fontface, s.Fontsize, orientation, 0);
-        const Font& bold = context_.fonts.selectFont(s.Fontface, s.Fontsize, orientation, 1);
         const int W = context_.screen.width();
         const int H = context_.screen.height();
+        const bool quarter = isQuarterTurn(orientation);
+        const int pad = 30 + 2 * (kMessageBoxMargin + kPopupFrameThickness);
         // Wrapped to what the screen holds across the text, less the margins and the frame.
-        const int room = (isQuarterTurn(orientation) ? H : W) - 30 -
-                         2 * (kMessageBoxMargin + kPopupFrameThickness);
+        const int across = (quarter ? H : W) - pad;
+        const int along = (quarter ? W : H) - pad;
         std::vector<std::string> source;
         for (size_t start = 0; start <= text.size();) {
             const size_t end = std::min(text.find('\n', start), text.size());
@@ -44,9 +47,20 @@ public:
             start = end + 1;
         }
         while (source.size() > 1 && source.back().empty()) source.pop_back();
-        lines_ = wordWrapText(source, std::max(room, 1), [&font](std::string_view piece) {
-            return font.textWidth(std::string(piece));
-        });
+        // The list font, smaller when the wrapped text would not fit on a small screen: the
+        // caption and the line that says how to close the box must stay in sight.
+        int size = s.Fontsize;
+        for (;;) {
+            const Font& font = context_.fonts.selectFont(s.Fontface, size, orientation, 0);
+            lines_ = wordWrapText(source, std::max(across, 1), [&font](std::string_view piece) {
+                return font.textWidth(std::string(piece));
+            });
+            const int64_t height = int64_t{getLineHeight(font)} * (lines_.size() + 3);
+            if (height <= along || size <= kMinMessageBoxFontSize) break;
+            size = std::max(kMinMessageBoxFontSize, size * 4 / 5);
+        }
+        const Font& font = context_.fonts.selectFont(s.Fontface, size, orientation, 0);
+        const Font& bold = context_.fonts.selectFont(s.Fontface, size, orientation, 1);
         // The caption first, then the text, a blank line and how to close the box.
         lines_.insert(lines_.begin(), caption_);
         lines_.push_back("");
