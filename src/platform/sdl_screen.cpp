@@ -18,6 +18,7 @@
 #include <SDL.h>
 
 #include "platform/screen.h"
+#include "platform/sdl_screen_x11.h"
 
 namespace {
 
@@ -159,6 +160,7 @@ private:
     };
     static Uint32 onTimer(Uint32 interval, void* param);
     bool startVideo(std::string* error);
+    static void onDisplayLost(void* screen);
     // After a change of the window's size: the frame and the composed picture at the new size.
     bool followWindowSize();
     void pushUser(ScreenEventType type, int timerId);
@@ -178,6 +180,10 @@ private:
     std::vector<std::unique_ptr<Timer>> timers_;
     bool focused_ = false;
     bool shown_ = false;
+    // The X server went away: nothing more is sent to it, and the launcher is asked to quit so
+    // that it still saves its settings.
+    std::atomic<bool> displayLost_{false};
+    bool lossReported_ = false;
     std::string screenshotPath_;
 };
 
@@ -185,6 +191,12 @@ SdlScreen::~SdlScreen()
 {
     for (auto& timer : timers_)
         if (timer->running.exchange(false)) SDL_RemoveTimer(timer->sdlId);
+    if (displayLost_) {
+        // Closing a window or a connection waits for the server's answer, which never comes:
+        // both are left to the end of the process.
+        (void)window_.release();
+        return;
+    }
     window_.reset();
     if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
 }
@@ -212,6 +224,7 @@ bool SdlScreen::init(const std::string& title, std::string* error)
     if (userEvent_ == static_cast<Uint32>(-1)) return fail("user events");
     frame_ = Canvas(mode.w, mode.h);
     composed_ = Canvas(mode.w, mode.h);
+    watchForDisplayLoss(window_.get(), &SdlScreen::onDisplayLost, this);
     SDL_StopTextInput();
     if (const char* path = std::getenv("QUORVANE_SCREENSHOT"); path && *path)
         screenshotPath_ = path;
@@ -237,6 +250,13 @@ bool SdlScreen::startVideo(std::string* error)
     SDL_SetHint(SDL_HINT_VIDEODRIVER, nullptr);
     if (error) *error = "no display to show the launcher on (" + tried + ")";
     return false;
+}
+
+void SdlScreen::onDisplayLost(void* screen)
+{
+    // Inside Xlib, on whichever thread met the lost connection: only noted here; the next look
+    // for an event turns it into a Quit.
+    static_cast<SdlScreen*>(screen)->displayLost_ = true;
 }
 
 bool SdlScreen::followWindowSize()
@@ -266,6 +286,7 @@ void SdlScreen::present() { presentArea(Rect{0, 0, frame_.width(), frame_.height
 
 void SdlScreen::presentArea(const Rect& wanted)
 {
+    if (displayLost_) return;
     SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
     if (surface != lastSurface_) surfaceStale_ = true;
     lastSurface_ = surface;
@@ -407,6 +428,10 @@ std::optional<ScreenEvent> SdlScreen::translate(const SDL_Event& event)
 
 std::optional<ScreenEvent> SdlScreen::pollEvent()
 {
+    if (displayLost_ && !lossReported_) {
+        lossReported_ = true;
+        return ScreenEvent{ScreenEventType::Quit, 0, 0};
+    }
     SDL_Event event;
     while (SDL_PollEvent(&event))
         if (auto translated = translate(event)) return translated;
