@@ -3,7 +3,8 @@
 # and a message, the window covers the screen, a second launcher
 # ends at once with exit code 1 and no window, Escape ends the first with exit code 0, and the
 # settings file then holds the saved keys with every foreign line kept as it was. Without a
-# usable settings file start-up fails cleanly and writes nothing.
+# usable settings file start-up fails cleanly and writes nothing. A launcher whose display goes
+# away quits in order and saves its settings.
 #
 # Usage: startup_test.sh <quorvane-binary> <source-dir> <build-dir>
 bin=$1
@@ -79,4 +80,25 @@ rc=0
 [ "$rc" -eq 1 ] || fail "start-up without settings ended with $rc, not 1"
 grep -q "Initialization failed" "$work/none.err" || fail "no 'Initialization failed' message"
 [ ! -e "$work/none.ini" ] || fail "a failed start-up wrote a settings file"
+
+# The display goes away under a running launcher (the X server is killed): it neither crashes
+# nor hangs, but quits in order and saves its settings.
+start_launcher
+press Down
+kill "$xvfb_pid"
+wait "$xvfb_pid" 2>/dev/null || true
+xvfb_pid=
+rc=
+for _ in $(seq 200); do
+    if ! kill -0 "$launcher_pid" 2>/dev/null; then
+        rc=0
+        wait "$launcher_pid" || rc=$?
+        launcher_pid=
+        break
+    fi
+    sleep 0.1
+done
+[ -n "$rc" ] || fail "the launcher hangs after its display went away"
+[ "$rc" -eq 0 ] || fail "after its display went away the launcher ended with $rc"
+grep -qxF "SelectedGame=betaj" "$ini" || fail "the settings were not saved: $(grep SelectedGame "$ini")"
 echo PASS
