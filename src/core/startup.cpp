@@ -282,7 +282,8 @@ int Launcher::run()
     screen_->show();
     display_->repaintAll(*screen_);
     // Already in the log; now on the screen too.
-    if (startupNotice_ && messageBoxesWanted()) showMessageBoxLayer(*popups_, *startupNotice_, "Error");
+    if (startupNotice_ && messageBoxesWanted())
+        showMessageBoxLayer(*popups_, *startupNotice_, "Error");
 
     if (buildCatalogue(settings_, table_, position_, boxes_, catalogueHooks()) == 0) {
         messages_->closeMessage();

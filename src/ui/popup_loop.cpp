@@ -43,7 +43,8 @@ LoopEnd runPopupLoop(PopupContext& context, const std::function<bool()>& tick, L
         }
         if (event) continue;
         const int64_t untilTickMs = msUntil(last + kPeriodNs, context.clock.nowNs());
-        waited = context.screen.waitEvent(static_cast<int>(std::clamp<int64_t>(untilTickMs, 1, 1000)));
+        waited =
+            context.screen.waitEvent(static_cast<int>(std::clamp<int64_t>(untilTickMs, 1, 1000)));
         if (waited) continue;
         const int64_t leftMs = msUntil(last + kPeriodNs, context.clock.nowNs());
         if (leftMs > 0)

@@ -57,8 +57,8 @@ TEST(MenuGolden, MessageWindowInEachOrientation)
         settings.Backgroundcolor = 0xD0FFFF;
         MessageWindow window(screen, fonts, settings);
         window.showMessage("Launching Game: Pac-Man...");
-        EXPECT_TRUE(
-            matchesGolden(*screen.layerCanvas(window.layer()), goldenName("message_", orientation)));
+        EXPECT_TRUE(matchesGolden(*screen.layerCanvas(window.layer()),
+                                  goldenName("message_", orientation)));
     }
 }
 
