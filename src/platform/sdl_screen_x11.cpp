@@ -1,11 +1,11 @@
 #include "platform/sdl_screen_x11.h"
 
+#include <chrono>
+#include <thread>
+
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <dlfcn.h>
-
-#include <chrono>
-#include <thread>
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 namespace {

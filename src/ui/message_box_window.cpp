@@ -68,9 +68,8 @@ public:
         int widest = getTextWidth(bold, caption_);
         for (size_t i = 1; i < lines_.size(); ++i)
             widest = std::max(widest, getTextWidth(font, lines_[i]));
-        layer_ = context_.screen.addLayer(messageBoxRect(orientation, W, H, widest,
-                                                         getLineHeight(font),
-                                                         static_cast<int>(lines_.size())));
+        layer_ = context_.screen.addLayer(messageBoxRect(
+            orientation, W, H, widest, getLineHeight(font), static_cast<int>(lines_.size())));
         draw(font, bold, orientation);
     }
     ~MessageBoxLayer()
@@ -106,12 +105,10 @@ private:
         const Rect client = popupClientArea(canvas->width(), canvas->height());
         const int h = getLineHeight(font);
         for (size_t i = 0; i < lines_.size(); ++i) {
-            const Point viewer{kMessageBoxMargin,
-                               kMessageBoxMargin + static_cast<int>(i) * h};
-            const Point at =
-                turnedTextOrigin(orientation, client.width(), client.height(), viewer);
-            canvas->drawText(client.left + at.x, client.top + at.y, lines_[i],
-                             i == 0 ? bold : font, s.Fontcolor);
+            const Point viewer{kMessageBoxMargin, kMessageBoxMargin + static_cast<int>(i) * h};
+            const Point at = turnedTextOrigin(orientation, client.width(), client.height(), viewer);
+            canvas->drawText(client.left + at.x, client.top + at.y, lines_[i], i == 0 ? bold : font,
+                             s.Fontcolor);
         }
         drawPopupFrame(*canvas, s.Fontcolor);
         context_.screen.present();
@@ -125,8 +122,7 @@ private:
 
 }  // namespace
 
-void showMessageBoxLayer(PopupContext& context, const std::string& text,
-                         const std::string& caption)
+void showMessageBoxLayer(PopupContext& context, const std::string& text, const std::string& caption)
 {
     MessageBoxLayer box(context, text, caption);
     if (context.drainKeys) context.drainKeys();
