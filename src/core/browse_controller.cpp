@@ -84,9 +84,13 @@ void BrowseController::browseTick()
 
     const int turned = playerTwoTurn(settings_, flags.anyPlayer1(), flags.anyPlayer2());
     if (turned != settings_.CurrentOrientation) {
-        // Only recorded here; the screen turns with the next repaint, which the action causes.
+        // The whole frame is composed in the new orientation and put on the screen before
+        // anything else draws in it: the music bar's refresh or a pop-up opened by the same
+        // action must never meet a frame, or a screen, still in the old one.
         settings_.CurrentOrientation = turned;
         position_.pageDirty = true;
+        view_.composeFrame();
+        view_.update();
     }
 
     if (any(InputAction::SelectUp, InputAction::P2SelectUp)) moveBy(-1);

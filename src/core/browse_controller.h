@@ -2,9 +2,9 @@
 // list and into commands (launch a game, the options menu, the information window, the music).
 //
 // Each tick samples every action once, then in this order: turns the screen towards player 2 (or
-// back), moves up, down, a page down, a page up, asks to quit, launches, shows the game's
-// information, opens the options menu, and runs the first active music command. Several of these
-// can act in one tick. A refused move (at either end, or in an empty list) plays the Error sound
+// back; the whole frame is composed and shown again at once), moves up, down, a page down, a page
+// up, asks to quit, launches, shows the game's information, opens the options menu, and runs the
+// first active music command. Several of these can act in one tick. A refused move (at either end, or in an empty list) plays the Error sound
 // and changes nothing. The launch, the menu and the information window block inside the tick;
 // afterwards the presses made meanwhile are discarded.
 #pragma once

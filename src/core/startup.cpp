@@ -12,6 +12,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "catalogue/browse_position.h"
 #include "catalogue/build_catalogue.h"
@@ -38,6 +39,7 @@
 #include "platform/single_instance.h"
 #include "platform/tag_reader_taglib.h"
 #include "ui/info_window.h"
+#include "ui/message_box_window.h"
 #include "ui/message_window.h"
 #include "ui/options_menu.h"
 #include "ui/popup_loop.h"
@@ -110,8 +112,10 @@ int runListing()
 // reverse order, after the explicit shutdown sequence has run.
 class Launcher {
 public:
-    Launcher(std::string settingsPath, SystemMessageBoxes& boxes)
-        : settingsPath_(std::move(settingsPath)), boxes_(boxes)
+    // `startupNotice` is a message from before the window existed; it is shown on the window
+    // once it can be.
+    Launcher(std::string settingsPath, std::optional<std::string> startupNotice)
+        : settingsPath_(std::move(settingsPath)), startupNotice_(std::move(startupNotice))
     {
     }
 
@@ -121,6 +125,7 @@ private:
     bool createScreen();
     void createInput();
     void createMusic();
+    void createPopups();
     CatalogueBuildHooks catalogueHooks();
     void handleEvent(const ScreenEvent& event);
     void discardStalePresses();
@@ -128,7 +133,9 @@ private:
     void releaseResources();
 
     std::string settingsPath_;
-    SystemMessageBoxes& boxes_;
+    std::optional<std::string> startupNotice_;
+    SystemMessageBoxes systemBoxes_;
+    LauncherMessageBoxes boxes_{systemBoxes_};
     SteadyClock clock_;
     LauncherSettings settings_;
     GameTable table_;
@@ -144,6 +151,7 @@ private:
     SilentSoundPlayer silence_;
     TagLibTagReader tags_;
     std::unique_ptr<Jukebox> jukebox_;
+    std::unique_ptr<PopupContext> popups_;
 };
 
 bool Launcher::createScreen()
@@ -180,6 +188,19 @@ void Launcher::createMusic()
     jukebox_ = std::make_unique<Jukebox>(
         settings_, tags_, [screen] { screen->postFromAnyThread(ScreenEventType::MusicEnded); },
         static_cast<uint32_t>(std::time(nullptr)));
+}
+
+// The pop-ups' context, and with it the message boxes become layers of the launcher's window.
+void Launcher::createPopups()
+{
+    popups_ = std::make_unique<PopupContext>(makePopupContext(
+        *screen_, display_->fonts(), settings_, clock_, keyboard_, *joystick_,
+        [this](const ScreenEvent& e) { handleEvent(e); },
+        [this] {
+            position_.pageDirty = true;
+            display_->composeFrame(screen_->frame());
+        }));
+    boxes_.attach(*popups_);
 }
 
 CatalogueBuildHooks Launcher::catalogueHooks()
@@ -222,6 +243,9 @@ void Launcher::handleEvent(const ScreenEvent& event)
         break;
     case ScreenEventType::MusicEnded:
         jukebox_->handleSongEnded();
+        break;
+    case ScreenEventType::Resized:
+        display_->screenResized(*screen_);
         break;
     case ScreenEventType::KeyDown:
     case ScreenEventType::KeyUp:
@@ -271,10 +295,14 @@ int Launcher::run()
     messages_ = std::make_unique<MessageWindow>(*screen_, display_->fonts(), settings_);
     createInput();
     createMusic();
+    createPopups();
 
     // Show the background at once so that the build's progress messages are seen.
     screen_->show();
     display_->repaintAll(*screen_);
+    // Already in the log; now on the screen too.
+    if (startupNotice_ && messageBoxesWanted())
+        showMessageBoxLayer(*popups_, *startupNotice_, "Error");
 
     if (buildCatalogue(settings_, table_, position_, boxes_, catalogueHooks()) == 0) {
         messages_->closeMessage();
@@ -295,9 +323,7 @@ int Launcher::run()
                                       [this](bool paused) { jukebox_->pauseMusic(paused); },
                                       nullptr, [this] { jukebox_->handleSongEnded(); }});
     auto eventHandler = [this](const ScreenEvent& e) { handleEvent(e); };
-    PopupContext popups =
-        makePopupContext(*screen_, display_->fonts(), settings_, clock_, keyboard_, *joystick_,
-                         eventHandler, [this] { position_.pageDirty = true; });
+    PopupContext& popups = *popups_;
     JukeboxHooks music = jukeboxHooks(*jukebox_);
 
     BrowseCommands commands;
@@ -337,15 +363,17 @@ int runLauncher(const std::string& commandLine)
 {
     if (isListingMode(commandLine)) return runListing();
 
-    SystemMessageBoxes boxes;
     SingleInstance::Result instance = SingleInstance::acquire(kSingleInstanceName);
     if (instance.status == SingleInstance::Status::AlreadyRunning) return 1;
+    std::optional<std::string> notice;
     if (instance.status == SingleInstance::Status::Error) {
         char text[64];
         std::snprintf(text, sizeof text, "CreateMutex error: %d\n", instance.errorCode);
-        boxes.show(text + instance.error, "Error");
+        notice = text + instance.error;
+        // In the log at once, whatever becomes of the window.
+        logMessage(*notice, "Error");
     }
 
-    Launcher launcher(settingsPathFor(commandLine), boxes);
+    Launcher launcher(settingsPathFor(commandLine), std::move(notice));
     return launcher.run();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "catalogue/browse_position.h"
 #include "catalogue/game_record.h"
@@ -20,6 +21,19 @@
 // bar the viewer's bottom edge.
 Rect viewRectangle(int orientation, int W, int H, int gameBarThickness, int musicBarThickness);
 
+// What an empty view says instead of a list: how many games the catalogue holds, that none of
+// them passes the ROM folder and the filters, the ROM folder, and where the filters are changed.
+std::vector<std::string> emptyViewLines(int catalogueCount, const std::string& romsDir);
+// The reference point at which a line of text whose top-left corner the viewer sees at `viewer`
+// is drawn on a W x H canvas turned to `orientation`: the line's top-left corner in 0,
+// bottom-right in 180, top-right in 90, bottom-left in -90 (canvas coordinates).
+Point turnedTextOrigin(int orientation, int W, int H, Point viewer);
+
+// Reference point of line `index` of `count` such lines, each lineHeight high and this one
+// lineWidth wide, centred as a block in a W x H frame as the viewer sees it.
+Point emptyViewLineOrigin(int orientation, int W, int H, int lineWidth, int lineHeight, int index,
+                          int count);
+
 class BrowseDisplay {
 public:
     // Borrows the settings, the catalogue and the browse position for its whole life; they are
@@ -30,16 +44,23 @@ public:
     // The jukebox snapshot the music bar shows; an empty query means no music bar.
     void setMusicStatusQuery(MusicStatusQuery query) { musicQuery_ = std::move(query); }
 
-    // Composes a whole frame into `frame` (any size). GUI thread.
+    // Composes a whole frame into `frame` (any size). With an empty filtered view the frame is
+    // the background with the empty view's text. GUI thread.
     void composeFrame(Canvas& frame);
-    // Redraws only the music bar of `frame` (nothing when the filtered view is empty).
+    // Redraws only the music bar of `frame` (nothing when the filtered view is empty). A frame
+    // last composed in another orientation or at another size is composed whole instead, so
+    // that a bar is never drawn turned over a view that is not.
     void drawMusicBarOnly(Canvas& frame);
     // composeFrame into the screen's frame, then present it.
     void repaintAll(Screen& screen);
     // Redraws the music bar of the screen's frame and presents only the bar; does nothing when
     // the bar already shows the same texts (it is called every second). Composes and presents
-    // the whole frame when the bar appears or vanishes.
+    // the whole frame when the bar appears or vanishes, or when the frame was composed in
+    // another orientation or at another size.
     void repaintMusicBar(Screen& screen);
+    // The screen changed size (its frame is a new canvas): the image browser's page is rebuilt
+    // and the whole frame composed and presented again.
+    void screenResized(Screen& screen);
 
     // Thickness of each bar in the last frame drawn, 0 for a hidden bar.
     int gameBarThickness() const { return gameBarThickness_; }
@@ -58,6 +79,9 @@ public:
 private:
     MusicStatus musicSnapshot() const;
     void drawMusicBar(Canvas& frame, const MusicStatus& status);
+    void drawEmptyView(Canvas& frame);
+    // Whether `frame` holds a whole composition in the current orientation at its present size.
+    bool composedAsNow(const Canvas& frame) const;
 
     const LauncherSettings& settings_;
     const GameTable& table_;
@@ -71,4 +95,9 @@ private:
     // What the music bar last drawn reads ("" when absent) and the frame it was drawn on.
     std::string musicBarShown_;
     const Canvas* musicBarFrame_ = nullptr;
+    // The frame last composed whole, with its orientation and size at the time.
+    const Canvas* composedFrame_ = nullptr;
+    int composedOrientation_ = 0;
+    int composedWidth_ = 0;
+    int composedHeight_ = 0;
 };

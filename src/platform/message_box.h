@@ -14,9 +14,16 @@ public:
     virtual void show(const std::string& text, const std::string& caption) = 0;
 };
 
-// Writes "caption: text" to standard error, and shows an SDL message box when a video
-// subsystem is up and the QUORVANE_NO_MESSAGE_BOX environment variable is not set (tests and
-// unattended runs set it so that nothing waits for a click).
+// Writes "caption: text" as one line to standard error (a text ending in a line break gets no
+// second one). Any thread.
+void logMessage(const std::string& text, const std::string& caption);
+
+// Whether boxes are shown on the screen at all: not when the QUORVANE_NO_MESSAGE_BOX environment
+// variable is set (tests and unattended runs set it so that nothing waits for a key).
+bool messageBoxesWanted();
+
+// Writes the message to standard error and shows an SDL message box when a real video driver is
+// up and boxes are wanted. Serves until the launcher's own window can show its messages.
 class SystemMessageBoxes final : public MessageBoxes {
 public:
     void show(const std::string& text, const std::string& caption) override;

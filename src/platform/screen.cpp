@@ -150,6 +150,13 @@ void FakeScreen::push(const ScreenEvent& event)
     queue_.push_back(event);
 }
 
+void FakeScreen::resize(int width, int height)
+{
+    frame_ = Canvas(width, height);
+    presented_ = Canvas(width, height);
+    push(ScreenEvent{ScreenEventType::Resized, 0, 0});
+}
+
 bool FakeScreen::fireTimer(int id)
 {
     if (!timers.count(id)) return false;

@@ -31,6 +31,9 @@ enum class ScreenEventType {
     Quit,
     Repaint,
     MusicEnded,
+    // The screen changed size (a display mode change): the frame is a new canvas of the new
+    // size, blank until composed again.
+    Resized,
 };
 
 struct ScreenEvent {
@@ -143,8 +146,10 @@ public:
 
     virtual void hideCursor() = 0;
     virtual void showCursor() = 0;
-    // Allows or forbids the desktop's screen saver / display blanking.
+    // Allows or forbids the desktop's screen saver / display blanking. It is allowed from the
+    // start: the launcher forbids it only while a game runs.
     virtual void setScreenSaverEnabled(bool enabled) = 0;
+    virtual bool screenSaverAllowed() const = 0;
     // Around running the emulator: suspendForChild() gets out of the child's way (window hidden,
     // input grabs released); resumeAfterChild() raises the window and takes focus and keyboard
     // back.
@@ -231,12 +236,16 @@ public:
     void hideCursor() override { cursorVisible = false; }
     void showCursor() override { cursorVisible = true; }
     void setScreenSaverEnabled(bool enabled) override { screenSaverEnabled = enabled; }
+    bool screenSaverAllowed() const override { return screenSaverEnabled; }
     void suspendForChild() override;
     void resumeAfterChild() override;
     bool hasFocus() const override { return focused; }
 
     // Test controls.
     void push(const ScreenEvent& event);
+    // Gives the screen a new size, as a display mode change does: a new frame, and a Resized
+    // event queued.
+    void resize(int width, int height);
     // Queues a Timer event for a running timer; false when no timer with that id runs.
     bool fireTimer(int id);
     const Canvas& presented() const { return presented_; }
@@ -260,7 +269,10 @@ private:
 };
 
 // The real screen: an SDL window at the desktop size at (0, 0), created hidden. Returns null
-// with a message in *error when SDL's video cannot start. GUI thread.
+// with a message in *error when SDL's video cannot start. Only a real display counts (X11,
+// Wayland, KMS): SDL would otherwise fall back to a driver without output, and a launcher nobody
+// can see would run on. A driver named in SDL_VIDEODRIVER is used as asked (tests ask for
+// "dummy"). GUI thread.
 std::unique_ptr<Screen> createSdlScreen(const std::string& title, std::string* error);
 
 // For the start-up benchmark: when QUORVANE_EXIT_AFTER_FIRST_FRAME=1, writes the process's CPU

@@ -20,6 +20,7 @@
 #include <sys/resource.h>
 
 #include "platform/screen.h"
+#include "platform/sdl_screen_x11.h"
 
 namespace {
 
@@ -144,6 +145,7 @@ public:
     {
         enabled ? SDL_EnableScreenSaver() : SDL_DisableScreenSaver();
     }
+    bool screenSaverAllowed() const override { return SDL_IsScreenSaverEnabled() == SDL_TRUE; }
     void suspendForChild() override;
     void resumeAfterChild() override;
     bool hasFocus() const override { return focused_; }
@@ -159,6 +161,10 @@ private:
         std::atomic<bool> pending{false};  // at most one Timer event per timer in the queue
     };
     static Uint32 onTimer(Uint32 interval, void* param);
+    bool startVideo(std::string* error);
+    static void onDisplayLost(void* screen);
+    // After a change of the window's size: the frame and the composed picture at the new size.
+    bool followWindowSize();
     void pushUser(ScreenEventType type, int timerId);
     // Our event for an SDL event, nothing for one we do not pass on.
     std::optional<ScreenEvent> translate(const SDL_Event& event);
@@ -176,6 +182,10 @@ private:
     std::vector<std::unique_ptr<Timer>> timers_;
     bool focused_ = false;
     bool shown_ = false;
+    // The X server went away: nothing more is sent to it, and the launcher is asked to quit so
+    // that it still saves its settings.
+    std::atomic<bool> displayLost_{false};
+    bool lossReported_ = false;
     std::string screenshotPath_;
 };
 
@@ -183,6 +193,12 @@ SdlScreen::~SdlScreen()
 {
     for (auto& timer : timers_)
         if (timer->running.exchange(false)) SDL_RemoveTimer(timer->sdlId);
+    if (displayLost_) {
+        // Closing a window or a connection waits for the server's answer, which never comes:
+        // both are left to the end of the process.
+        (void)window_.release();
+        return;
+    }
     window_.reset();
     if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
 }
@@ -196,7 +212,10 @@ bool SdlScreen::init(const std::string& title, std::string* error)
     // The window surface straight from the windowing system, never an OpenGL texture behind it:
     // see the top of this file.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) return fail("SDL video");
+    // SDL switches the screen saver off for as long as video runs; the launcher wants it only
+    // while a game runs, so that a cabinet left browsing blanks as its owner configured.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    if (!startVideo(error)) return false;
     videoStarted_ = true;
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return fail("desktop size");
@@ -207,9 +226,50 @@ bool SdlScreen::init(const std::string& title, std::string* error)
     if (userEvent_ == static_cast<Uint32>(-1)) return fail("user events");
     frame_ = Canvas(mode.w, mode.h);
     composed_ = Canvas(mode.w, mode.h);
+    watchForDisplayLoss(window_.get(), &SdlScreen::onDisplayLost, this);
     SDL_StopTextInput();
     if (const char* path = std::getenv("QUORVANE_SCREENSHOT"); path && *path)
         screenshotPath_ = path;
+    return true;
+}
+
+bool SdlScreen::startVideo(std::string* error)
+{
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    if (chosen && *chosen) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0) return true;
+        if (error) *error = std::string("SDL video (") + chosen + "): " + SDL_GetError();
+        return false;
+    }
+    // Only drivers that put a picture on a display; SDL's own order would end with "offscreen"
+    // and "dummy", which succeed with no display at all.
+    std::string tried;
+    for (const char* driver : {"x11", "wayland", "kmsdrm"}) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0) return true;
+        tried += std::string(tried.empty() ? "" : "; ") + driver + ": " + SDL_GetError();
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, nullptr);
+    if (error) *error = "no display to show the launcher on (" + tried + ")";
+    return false;
+}
+
+void SdlScreen::onDisplayLost(void* screen)
+{
+    // Inside Xlib, on whichever thread met the lost connection: only noted here; the next look
+    // for an event turns it into a Quit.
+    static_cast<SdlScreen*>(screen)->displayLost_ = true;
+}
+
+bool SdlScreen::followWindowSize()
+{
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_.get(), &w, &h);
+    if (w <= 0 || h <= 0 || (w == frame_.width() && h == frame_.height())) return false;
+    frame_ = Canvas(w, h);
+    composed_ = Canvas(w, h);
+    composedValid_ = false;
+    surfaceStale_ = true;
     return true;
 }
 
@@ -228,6 +288,7 @@ void SdlScreen::present() { presentArea(Rect{0, 0, frame_.width(), frame_.height
 
 void SdlScreen::presentArea(const Rect& wanted)
 {
+    if (displayLost_) return;
     SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
     if (surface != lastSurface_) surfaceStale_ = true;
     lastSurface_ = surface;
@@ -363,6 +424,9 @@ std::optional<ScreenEvent> SdlScreen::translate(const SDL_Event& event)
                     focused_ = false;
                     return ScreenEvent{ScreenEventType::FocusLost, 0, 0};
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    surfaceStale_ = true;
+                    if (followWindowSize()) return ScreenEvent{ScreenEventType::Resized, 0, 0};
+                    return ScreenEvent{ScreenEventType::Repaint, 0, 0};
                 case SDL_WINDOWEVENT_EXPOSED:
                 case SDL_WINDOWEVENT_RESTORED:
                     surfaceStale_ = true;
@@ -377,6 +441,10 @@ std::optional<ScreenEvent> SdlScreen::translate(const SDL_Event& event)
 
 std::optional<ScreenEvent> SdlScreen::pollEvent()
 {
+    if (displayLost_ && !lossReported_) {
+        lossReported_ = true;
+        return ScreenEvent{ScreenEventType::Quit, 0, 0};
+    }
     SDL_Event event;
     while (SDL_PollEvent(&event))
         if (auto translated = translate(event)) return translated;

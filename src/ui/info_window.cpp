@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "display/text_metrics.h"
+#include "ui/popup_frame.h"
 #include "ui/word_wrap.h"
 
 Rect infoWindowRect(int mainWidth, int mainHeight, int borderPct)
@@ -75,7 +76,8 @@ InfoWindow::InfoWindow(PopupContext& context, const std::vector<std::string>& li
         infoWindowRect(context_.screen.width(), context_.screen.height(), s.ScrollBorderPct);
     layer_ = context_.screen.addLayer(rect);
     const Font& font = context_.fonts.selectFont(s.Fontface, s.Fontsize, s.CurrentOrientation, 0);
-    const int limit = infoWrapLimit(s.CurrentOrientation, rect.width(), rect.height());
+    const Rect client = popupClientArea(rect.width(), rect.height());
+    const int limit = infoWrapLimit(s.CurrentOrientation, client.width(), client.height());
     wrapped_ = wordWrapText(
         lines, limit, [&font](std::string_view text) { return font.textWidth(std::string(text)); });
     draw();
@@ -91,18 +93,18 @@ void InfoWindow::draw()
 {
     const LauncherSettings& s = context_.settings;
     if (Canvas* canvas = context_.screen.layerCanvas(layer_)) {
-        const int W = canvas->width();
-        const int H = canvas->height();
-        canvas->fillRect({0, 0, W, H}, s.Backgroundcolor);
+        const Rect client = popupClientArea(canvas->width(), canvas->height());
+        clearPopup(*canvas, s.Backgroundcolor);
         const Font& font =
             context_.fonts.selectFont(s.Fontface, s.Fontsize, s.CurrentOrientation, 0);
         const std::vector<Point> points =
-            infoLinePoints(s.CurrentOrientation, W, H, getLineHeight(font), topLine_,
-                           static_cast<int>(wrapped_.size()));
+            infoLinePoints(s.CurrentOrientation, client.width(), client.height(),
+                           getLineHeight(font), topLine_, static_cast<int>(wrapped_.size()));
         for (size_t i = 0; i < points.size(); ++i) {
-            canvas->drawText(points[i].x, points[i].y, wrapped_[static_cast<size_t>(topLine_) + i],
-                             font, s.Fontcolor);
+            canvas->drawText(client.left + points[i].x, client.top + points[i].y,
+                             wrapped_[static_cast<size_t>(topLine_) + i], font, s.Fontcolor);
         }
+        drawPopupFrame(*canvas, s.Fontcolor);
     }
     context_.screen.present();
 }
@@ -119,22 +121,27 @@ bool InfoWindow::tick()
     const bool down2 = keyOnlyActive(context_, keys.P2SelectDown);
     const bool exit2 = keyOnlyActive(context_, keys.P2Exit);
 
-    // The turn shows at the next scroll; the text keeps the wrapping it was opened with.
+    // The whole screen turns at once, the main frame beneath and this window; the text keeps
+    // the wrapping it was opened with (a half turn keeps the window's size).
     const int turned = playerTwoTurn(s, up1 || down1 || exit1, up2 || down2 || exit2);
+    bool dirty = false;
     if (turned != s.CurrentOrientation) {
         s.CurrentOrientation = turned;
-        if (context_.markPageDirty) {
-            context_.markPageDirty();
+        if (context_.screenTurned) {
+            context_.screenTurned();
         }
+        dirty = true;
     }
     const int count = static_cast<int>(wrapped_.size());
     if (up1 || up2) {
         topLine_ = scrollInfoUp(topLine_);
+        dirty = true;
     }
     if (down1 || down2) {
         topLine_ = scrollInfoDown(topLine_, count);
+        dirty = true;
     }
-    if (up1 || up2 || down1 || down2) {
+    if (dirty) {
         draw();
     }
     return exit1 || exit2;

@@ -1,8 +1,8 @@
 // The game-information window: the selected game's history text, word-wrapped to the window,
 // in a pop-up layer that covers the main window but for a border of ScrollBorderPct per cent.
 // The players scroll it one wrapped line per tick and leave it with Exit. The text is wrapped
-// once, when the window opens; a player-2 turn while it is open redraws it turned at the next
-// scroll, with the wrapping unchanged.
+// once, when the window opens; a player-2 turn while it is open turns it (and the screen beneath)
+// at once, with the wrapping unchanged.
 #pragma once
 
 #include <string>

@@ -3,13 +3,15 @@
 #include <algorithm>
 
 #include "display/text_metrics.h"
+#include "ui/popup_frame.h"
 
 Rect menuWindowRect(int orientation, int labelWidth, int valueWidth, int lineHeight, int entryCount,
                     int mainWidth, int mainHeight)
 {
     // 64-bit so that absurd fonts or entry counts cannot overflow before the clamp.
-    const int64_t across = int64_t{labelWidth} + valueWidth + kMenuExtraWidth;
-    const int64_t along = int64_t{lineHeight} * entryCount;
+    const int64_t frame = 2 * kPopupFrameThickness;
+    const int64_t across = int64_t{labelWidth} + valueWidth + kMenuExtraWidth + frame;
+    const int64_t along = int64_t{lineHeight} * entryCount + frame;
     const bool quarter = isQuarterTurn(orientation);
     int64_t width = quarter ? along : across;
     int64_t height = quarter ? across : along;
@@ -53,7 +55,8 @@ MenuLinePoints menuLinePoints(int orientation, int width, int height, int line, 
     }
 }
 
-MenuWindow::MenuWindow(PopupContext& context, Menu& items) : context_(context), items_(items)
+MenuWindow::MenuWindow(PopupContext& context, Menu& items, MenuWindow* parent)
+    : context_(context), items_(items), parent_(parent)
 {
     place();
     draw();
@@ -94,21 +97,27 @@ void MenuWindow::place()
 
 void MenuWindow::draw()
 {
+    render();
+    context_.screen.present();
+}
+
+void MenuWindow::render()
+{
     if (Canvas* canvas = context_.screen.layerCanvas(layer_)) {
         drawInto(*canvas);
     }
-    context_.screen.present();
 }
 
 void MenuWindow::drawInto(Canvas& canvas)
 {
     const LauncherSettings& s = context_.settings;
     const int orientation = s.CurrentOrientation;
-    const int W = canvas.width();
-    const int H = canvas.height();
+    const Rect client = popupClientArea(canvas.width(), canvas.height());
+    const int W = client.width();
+    const int H = client.height();
     const Font& plain = context_.fonts.selectFont(s.Fontface, s.MenuFontSize, orientation, 0);
     const Font& bold = context_.fonts.selectFont(s.Fontface, s.MenuFontSize, orientation, 1);
-    canvas.fillRect({0, 0, W, H}, s.Backgroundcolor);
+    clearPopup(canvas, s.Backgroundcolor);
 
     const int visible = countTextLines(plain, orientation, W, H, 0);
     const int h = getLineHeight(plain);
@@ -121,9 +130,12 @@ void MenuWindow::drawInto(Canvas& canvas)
         const std::string& value = item.shownValue();
         const MenuLinePoints points =
             menuLinePoints(orientation, W, H, i, h, getTextWidth(font, value));
-        canvas.drawText(points.label.x, points.label.y, item.text, font, s.Fontcolor);
-        canvas.drawText(points.value.x, points.value.y, value, font, s.Fontcolor);
+        canvas.drawText(client.left + points.label.x, client.top + points.label.y, item.text,
+                        font, s.Fontcolor);
+        canvas.drawText(client.left + points.value.x, client.top + points.value.y, value, font,
+                        s.Fontcolor);
     }
+    drawPopupFrame(canvas, s.Fontcolor);
 }
 
 bool MenuWindow::tick()
@@ -146,10 +158,16 @@ bool MenuWindow::tick()
     const int turned = playerTwoTurn(s, up1 || down1 || pageDown1 || pageUp1 || exit1,
                                      up2 || down2 || pageDown2 || pageUp2 || exit2);
     if (turned != s.CurrentOrientation) {
+        // The whole screen turns at once: the main frame, every menu beneath this one, and this
+        // one (a half turn keeps each window's size and place).
         s.CurrentOrientation = turned;
-        if (context_.markPageDirty) {
-            context_.markPageDirty();
+        if (context_.screenTurned) {
+            context_.screenTurned();
         }
+        for (MenuWindow* menu = parent_; menu; menu = menu->parent_) {
+            menu->render();
+        }
+        dirty = true;
     }
 
     const int n = static_cast<int>(items_.size());
@@ -164,7 +182,7 @@ bool MenuWindow::tick()
     MenuItem& item = items_[static_cast<size_t>(highlighted_)];
     if (pageDown1 || pageDown2) {
         if (item.hasSubmenu()) {
-            showMenuWindow(context_, item.submenu);
+            showMenuWindow(context_, item.submenu, this);
             if (context_.drainKeys) {
                 context_.drainKeys();
             }
@@ -183,12 +201,12 @@ bool MenuWindow::tick()
     return exit1 || exit2;
 }
 
-bool showMenuWindow(PopupContext& context, Menu& items)
+bool showMenuWindow(PopupContext& context, Menu& items, MenuWindow* parent)
 {
     if (items.empty()) {
         return false;
     }
-    MenuWindow window(context, items);
+    MenuWindow window(context, items, parent);
     if (context.drainKeys) {
         context.drainKeys();
     }

@@ -14,10 +14,11 @@ inline constexpr int kMenuTextMargin = 6;
 // Extra width beyond the widest label and the widest value.
 inline constexpr int kMenuExtraWidth = 112;
 
-// The window's rectangle on a main window of mainWidth x mainHeight: the client is
+// The window's outer rectangle on a main window of mainWidth x mainHeight: the client is
 // (labelWidth + valueWidth + 112) wide and lineHeight x entryCount high, the two swapped in
-// orientations 90 and -90, centred, never at a negative position. A menu larger than the main
-// window is cut to its size (and then scrolls), and the window is always at least 1 x 1.
+// orientations 90 and -90, and the frame lies around it. Centred, never at a negative position.
+// A menu larger than the main window is cut to its size (and then scrolls), and the window is
+// always at least 1 x 1.
 Rect menuWindowRect(int orientation, int labelWidth, int valueWidth, int lineHeight, int entryCount,
                     int mainWidth, int mainHeight);
 
@@ -40,8 +41,10 @@ MenuLinePoints menuLinePoints(int orientation, int width, int height, int line, 
 class MenuWindow {
 public:
     // Adds the layer, sized and placed for the entries in the present orientation, and draws
-    // it. `items` is borrowed for the window's life and must not be empty.
-    MenuWindow(PopupContext& context, Menu& items);
+    // it. `items` is borrowed for the window's life and must not be empty. `parent` is the open
+    // menu this one is nested in (null for the top one); a turn while this one is open redraws
+    // the parents too.
+    MenuWindow(PopupContext& context, Menu& items, MenuWindow* parent = nullptr);
     ~MenuWindow();  // removes the layer
     MenuWindow(const MenuWindow&) = delete;
     MenuWindow& operator=(const MenuWindow&) = delete;
@@ -60,9 +63,11 @@ public:
 private:
     void place();
     void drawInto(Canvas& canvas);
+    void render();
 
     PopupContext& context_;
     Menu& items_;
+    MenuWindow* parent_;
     LayerId layer_ = 0;
     int highlighted_ = 0;
     int firstVisible_ = 0;
@@ -71,4 +76,4 @@ private:
 // Shows the entries in a menu window and runs its loop until a player leaves it (Exit) or the
 // launcher is asked to quit. Presses made before it opened are forgotten. Returns false when
 // there was nothing to show (an empty menu), true otherwise. GUI thread.
-bool showMenuWindow(PopupContext& context, Menu& items);
+bool showMenuWindow(PopupContext& context, Menu& items, MenuWindow* parent = nullptr);

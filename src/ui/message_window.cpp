@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "display/text_metrics.h"
+#include "ui/popup_frame.h"
 
 Rect messageWindowRect(int orientation, int W, int H, int w, int h)
 {
@@ -66,9 +67,12 @@ void MessageWindow::showMessage(const std::string& text)
     }
     // Redrawn on every call, also when the size did not change.
     if (Canvas* canvas = screen_.layerCanvas(layer_)) {
-        canvas->fillRect(Rect{0, 0, canvas->width(), canvas->height()}, settings_.Backgroundcolor);
-        if (auto at = messageTextOrigin(orientation, canvas->width(), canvas->height()))
-            canvas->drawText(at->x, at->y, text_, font, settings_.Fontcolor);
+        const Rect client = popupClientArea(canvas->width(), canvas->height());
+        clearPopup(*canvas, settings_.Backgroundcolor);
+        if (auto at = messageTextOrigin(orientation, client.width(), client.height()))
+            canvas->drawText(client.left + at->x, client.top + at->y, text_, font,
+                             settings_.Fontcolor);
+        drawPopupFrame(*canvas, settings_.Fontcolor);
     }
     screen_.present();
 }

@@ -12,10 +12,11 @@
 #include "platform/rect.h"
 #include "platform/screen.h"
 
-// The pop-up's rectangle on a W x H screen for a text w pixels long and a line h pixels high.
+// The pop-up's outer rectangle (frame included) on a W x H screen for a text w pixels long and a
+// line h pixels high.
 Rect messageWindowRect(int orientation, int W, int H, int w, int h);
-// Reference point of the text inside a client area of width x height; nothing for an
-// orientation other than the four.
+// Reference point of the text inside a client area (within the frame) of width x height;
+// nothing for an orientation other than the four.
 std::optional<Point> messageTextOrigin(int orientation, int width, int height);
 
 class MessageWindow {

@@ -1,13 +1,28 @@
 #include "ui/popup_loop.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
+
+namespace {
+
+constexpr int kMaxIdleSleepMs = 20;
+
+// Whole milliseconds until `dueNs`, rounded up so that a wait does not end just short of it.
+int64_t msUntil(int64_t dueNs, int64_t nowNs) { return (dueNs - nowNs + 999'999) / 1'000'000; }
+
+}  // namespace
 
 LoopEnd runPopupLoop(PopupContext& context, const std::function<bool()>& tick, LateTicks late)
 {
     constexpr int64_t kPeriodNs = int64_t{kPopupTickMs} * 1'000'000;
     int64_t last = context.clock.nowNs();
+    // An event the idle wait returned: it is the next pass's one event.
+    std::optional<ScreenEvent> waited;
     for (;;) {
-        if (std::optional<ScreenEvent> event = context.screen.pollEvent()) {
+        std::optional<ScreenEvent> event = std::exchange(waited, std::nullopt);
+        if (!event) event = context.screen.pollEvent();
+        if (event) {
             if (event->type == ScreenEventType::Quit) {
                 // Swallowing it would keep the launcher from quitting: hand it on to the loop
                 // that owns it.
@@ -26,7 +41,14 @@ LoopEnd runPopupLoop(PopupContext& context, const std::function<bool()>& tick, L
             }
             continue;
         }
-        context.clock.sleepMs(1);
+        if (event) continue;
+        const int64_t untilTickMs = msUntil(last + kPeriodNs, context.clock.nowNs());
+        waited =
+            context.screen.waitEvent(static_cast<int>(std::clamp<int64_t>(untilTickMs, 1, 1000)));
+        if (waited) continue;
+        const int64_t leftMs = msUntil(last + kPeriodNs, context.clock.nowNs());
+        if (leftMs > 0)
+            context.clock.sleepMs(static_cast<int>(std::min<int64_t>(leftMs, kMaxIdleSleepMs)));
     }
 }
 

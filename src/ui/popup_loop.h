@@ -30,9 +30,10 @@ struct PopupContext {
     // key and focus events to the keyboard state, repaint on Repaint, redraw the music bar on
     // its timer. May be empty in tests.
     std::function<void(const ScreenEvent&)> dispatchMainWindowEvent;
-    // Tells the browse display that its page must be rebuilt (the player-2 turn changed the
-    // orientation). May be empty.
-    std::function<void()> markPageDirty;
+    // The player-2 turn changed the orientation: composes the main frame beneath again in the
+    // new one (rebuilding the image browser's page), without presenting it, so that nothing on
+    // the screen is left in the old orientation. May be empty.
+    std::function<void()> screenTurned;
 };
 
 // 100 ms between input ticks, as in the browse loop.
@@ -49,8 +50,10 @@ enum class LoopEnd {
 };
 
 // Runs the loop until `tick` returns true (close) or a Quit event arrives. At most one event is
-// handled per pass; when no tick is due the loop sleeps 1 ms on the context's clock, so it
-// never spins. GUI thread.
+// handled per pass. When no tick is due the loop waits for the next event, but only until the
+// next tick: an open pop-up wakes for its ticks and its input, not a thousand times a second.
+// Should the wait end early with nothing (a test screen never sleeps), the clock sleeps the
+// rest, at most 20 ms at a time. GUI thread.
 LoopEnd runPopupLoop(PopupContext& context, const std::function<bool()>& tick, LateTicks late);
 
 // Input of one player for one tick, sampled once (a joystick only when the key is not active).

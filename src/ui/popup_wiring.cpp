@@ -3,9 +3,9 @@
 PopupContext makePopupContext(Screen& screen, FontCache& fonts, LauncherSettings& settings,
                               Clock& clock, KeyboardState& keyboard, Joystick& joystick,
                               std::function<void(const ScreenEvent&)> mainWindowHandler,
-                              std::function<void()> markPageDirty)
+                              std::function<void()> screenTurned)
 {
-    PopupContext context{screen, fonts, settings, clock, {}, {}, {}, {}, std::move(markPageDirty)};
+    PopupContext context{screen, fonts, settings, clock, {}, {}, {}, {}, std::move(screenTurned)};
     context.keyActive = [&keyboard](int virtualKey) { return keyboard.keyActive(virtualKey) != 0; };
     context.joystickActive = [&joystick](int mask) { return joystick.joystickActive(mask) != 0; };
     // Presses made before a window opened are forgotten, and so are controls still held from

@@ -16,7 +16,7 @@
 PopupContext makePopupContext(Screen& screen, FontCache& fonts, LauncherSettings& settings,
                               Clock& clock, KeyboardState& keyboard, Joystick& joystick,
                               std::function<void(const ScreenEvent&)> mainWindowHandler,
-                              std::function<void()> markPageDirty);
+                              std::function<void()> screenTurned);
 
 // Hooks onto the jukebox (borrowed; must outlive the hooks).
 JukeboxHooks jukeboxHooks(Jukebox& jukebox);

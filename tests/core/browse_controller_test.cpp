@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "display/display_fixture.h"
+#include "display/main_window.h"
 #include "input/fake_controller_port.h"
 
 namespace {
@@ -161,6 +163,53 @@ TEST(BrowseController, PlayerTwoTurnsTheScreenAndPlayerOneTurnsItBack)
         EXPECT_EQ(h.settings.CurrentOrientation, orientation) << keys.front();
         EXPECT_EQ(h.position.pageDirty, before != orientation);
     }
+}
+
+// The real display: a player-2 move refused at the top of the list turns the screen, and the
+// music bar's next refresh must find the whole frame already turned, never draw a turned bar over
+// a list in the old orientation.
+TEST(BrowseController, PlayerTwoTurnRecomposesTheWholeFrameBeforeTheMusicBarRefresh)
+{
+    SmallCatalogue cat;
+    LauncherSettings settings = displaySettings(cat.snaps, cat.flyers);
+    settings.InvertPlayer2Screen = 1;
+    BrowsePosition position;
+    BrowseDisplay display(settings, cat.table, position);
+    long positionMs = 1000;
+    display.setMusicStatusQuery([&positionMs] {
+        MusicStatus s;
+        s.active = s.playing = true;
+        s.title = "Song";
+        s.artist = "Band";
+        s.positionMs = positionMs;
+        s.lengthMs = 100000;
+        return s;
+    });
+    FakeScreen screen(320, 240);
+    DisplayBrowseView view(display, screen, settings);
+    KeyboardState keyboard;
+    keyboard.setFocus(true);
+    FakeControllerPort port;
+    std::ostringstream diagnostics;
+    Joystick joystick{port, settings, diagnostics};
+    InputActions actions{settings, keyboard, joystick};
+    RecordingSounds sounds;
+    ManualClock clock;
+    BrowseController controller(settings, cat.table, position, actions, screen, view, sounds,
+                                clock, {});
+    display.repaintAll(screen);
+    keyboard.keyDown(settings.Keymappings.P2SelectUp);
+    keyboard.keyUp(settings.Keymappings.P2SelectUp);
+    controller.browseTick();
+    ASSERT_EQ(settings.CurrentOrientation, 180);
+    positionMs = 2000;
+    display.repaintMusicBar(screen);
+
+    Canvas fresh(320, 240);
+    display.composeFrame(fresh);
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            ASSERT_EQ(screen.presented().pixel(x, y), fresh.pixel(x, y)) << x << "," << y;
 }
 
 TEST(BrowseController, LaunchPaths)

@@ -100,6 +100,21 @@ TEST(BrowseDisplay, MusicBarRepaintsOnlyWhatChanged)
     display.repaintMusicBar(screen);
     EXPECT_EQ(display.musicBarThickness(), 0);
     EXPECT_NE(screen.presented().pixel(319, 120), argbFromColorref(settings.StatusBarBackColor));
+    status.active = true;
+    display.repaintAll(screen);
+    settings.CurrentOrientation = -90;  // turned since the last composition: all of it again
+    status.positionMs = 3000;
+    display.repaintMusicBar(screen);
+    EXPECT_FALSE(screen.lastPresentArea);
+    EXPECT_EQ(screen.presented().pixel(0, 120), argbFromColorref(settings.StatusBarBackColor));
+    EXPECT_EQ(screen.presented().pixel(319, 120), argbFromColorref(settings.StatusBarBackColor));
+
+    // A new screen size: the frame is composed and presented whole at that size.
+    screen.resize(200, 300);
+    display.screenResized(screen);
+    EXPECT_EQ(screen.presented().width(), 200);
+    EXPECT_EQ(screen.presented().pixel(0, 299), argbFromColorref(settings.StatusBarBackColor));
+    EXPECT_EQ(screen.presented().pixel(199, 299), argbFromColorref(settings.StatusBarBackColor));
 
     settings.ShowStatusBar = settings.ShowMusicStatusBar = 0;
     status.active = true;
@@ -175,11 +190,33 @@ TEST(BrowseDisplay, BadInputNeitherHangsNorCrashes)
         }
         EXPECT_GE(display.countTextLines(800, 600, 0), 0);
     }
-    GameTable empty;  // an empty view shows only the background
+    GameTable empty;  // an empty view in a frame too small for its text
     BrowseDisplay none(settings, empty, position);
     Canvas frame(20, 10);
     none.composeFrame(frame);
     EXPECT_EQ(frame.pixel(19, 9), argbFromColorref(settings.PreviewBackgroundcolor));
+}
+
+// A catalogue whose games all fail the ROM folder or the filters: no bars, a centred text that
+// says why, turned with the screen; the music bar's refresh leaves it alone.
+TEST(BrowseDisplay, EmptyViewSaysWhyInEveryOrientation)
+{
+    SmallCatalogue cat;
+    cat.table.filtered.clear();
+    LauncherSettings settings = displaySettings(cat.snaps, cat.flyers);
+    settings.RomsDir = "/home/arcade/roms";
+    BrowsePosition position;
+    BrowseDisplay display(settings, cat.table, position);
+    display.setMusicStatusQuery([] { return playingAt(65000); });
+    for (auto [orientation, name] : kOrientations) {
+        settings.CurrentOrientation = orientation;
+        FakeScreen screen(480, 360);
+        display.repaintAll(screen);
+        EXPECT_EQ(display.gameBarThickness() + display.musicBarThickness(), 0);
+        EXPECT_TRUE(matchesGolden(screen.presented(), std::string("empty_view_") + name));
+        display.repaintMusicBar(screen);
+        EXPECT_EQ(screen.presentCount, 1);
+    }
 }
 
 TEST(FontCache, OneEntryPerKey)

@@ -47,6 +47,7 @@ TEST(SdlScreen, PresentsLayersAndPumpsEvents)
     auto screen = createSdlScreen("Quorvane test", &error);
     ASSERT_TRUE(screen) << error;
     ASSERT_EQ(screen->frame().width(), screen->width());
+    EXPECT_TRUE(screen->screenSaverAllowed());  // forbidden only while a game runs
     screen->frame().fillRect({0, 0, screen->width(), screen->height()}, 0x00FF00);
     const LayerId layer = screen->addLayer({10, 10, 30, 30});
     screen->layerCanvas(layer)->fillRect({0, 0, 20, 20}, 0x0000FF);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "menu_test_harness.h"
+#include "ui/popup_frame.h"
 
 namespace {
 
@@ -48,7 +49,8 @@ TEST(InfoWindow, WrapsWithTheRealFontSoEveryLineFits)
             "\xc3\x89\xc3\xa9\xe2\x82\xac" + std::string(200, 'i'), ""};
         InfoWindow window(h.context, lines);
         const Rect rect = *h.screen.layerRect(window.layer());
-        const int limit = infoWrapLimit(orientation, rect.width(), rect.height());
+        const Rect client = popupClientArea(rect.width(), rect.height());
+        const int limit = infoWrapLimit(orientation, client.width(), client.height());
         const Font& font = h.fonts.selectFont("Liberation Sans", 18, orientation, 0);
         ASSERT_GT(window.wrappedLines().size(), 6u);
         for (const std::string& line : window.wrappedLines())
@@ -73,7 +75,7 @@ TEST(InfoWindow, ScrollsOneLinePerTickWithinTheText)
     EXPECT_TRUE(window.tick());                                // Exit
 }
 
-TEST(InfoWindow, PlayerTwoTurnShowsAtTheNextScrollWithTheSameWrapping)
+TEST(InfoWindow, PlayerTwoTurnsTheWindowAtOnceWithTheSameWrapping)
 {
     PopupHarness h(800, 600);
     h.settings.InvertPlayer2Screen = 1;
@@ -89,9 +91,10 @@ TEST(InfoWindow, PlayerTwoTurnShowsAtTheNextScrollWithTheSameWrapping)
         return ink;
     };
     EXPECT_TRUE(inkNear(r.left + 6, r.top + 6) > 0 && inkNear(r.right - 66, r.bottom - 36) == 0);
-    h.steps = {{kKeys.P2SelectDown}};
-    window.tick();
+    h.steps = {{kKeys.P2Exit}};  // turns and closes: the last picture is turned
+    EXPECT_TRUE(window.tick());
     EXPECT_EQ(h.settings.CurrentOrientation, 180);
+    EXPECT_EQ(h.turns, 1);
     EXPECT_EQ(window.wrappedLines(), before);
     EXPECT_TRUE(inkNear(r.left + 6, r.top + 6) == 0 && inkNear(r.right - 66, r.bottom - 36) > 0);
 }

@@ -29,7 +29,7 @@ struct PopupHarness {
         context.dispatchMainWindowEvent = [this](const ScreenEvent& e) {
             dispatched.push_back(e.type);
         };
-        context.markPageDirty = [this] { ++pageDirtyMarks; };
+        context.screenTurned = [this] { ++turns; };
     }
 
     FakeScreen screen;
@@ -43,7 +43,7 @@ struct PopupHarness {
     std::vector<std::set<int>> steps;
     int step = -1;
     int drains = 0;
-    int pageDirtyMarks = 0;
+    int turns = 0;  // screenTurned calls
     std::vector<ScreenEventType> dispatched;
     std::function<void(int)> onTick;  // called at the start of each tick with its index
 };

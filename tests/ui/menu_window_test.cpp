@@ -26,13 +26,14 @@ Menu smallMenu()
 TEST(MenuWindowGeometry, CentredHeldToTheScreenAndTheHighlightOnThePage)
 {
     // {orientation, entries, label width, main width, main height, expected}. Labels of 200 and
-    // values of 150 pixels, lines of 20: 25 entries make a 462 x 500 client, swapped when turned.
-    // A window larger than the main window is held to it, at 0 on that axis.
+    // values of 150 pixels, lines of 20: 25 entries make a 462 x 500 client, swapped when turned,
+    // in a frame of 4 on each side. A window larger than the main window is held to it, at 0 on
+    // that axis.
     const std::tuple<int, int, int, int, int, Rect> cases[] = {
-        {0, 25, 200, 1024, 768, {281, 134, 743, 634}},
-        {90, 25, 200, 1024, 768, {262, 153, 762, 615}},
-        {90, 100, 200, 1024, 768, {0, 153, 1024, 615}},
-        {0, 2, 5000, 300, 200, {0, 80, 300, 120}},
+        {0, 25, 200, 1024, 768, {277, 130, 747, 638}},
+        {90, 25, 200, 1024, 768, {258, 149, 766, 619}},
+        {90, 100, 200, 1024, 768, {0, 149, 1024, 619}},
+        {0, 2, 5000, 300, 200, {0, 76, 300, 124}},
         {0, 0, 0, 0, 0, {0, 0, 1, 1}},
         {0, 1'000'000, 2'000'000'000, 640, 480, {0, 0, 640, 480}},
     };
@@ -114,7 +115,7 @@ TEST(MenuWindow, PlayerTwoTurnsTheMenuAndPlayerOneWins)
         h.steps = {keys};
         window.tick();
         EXPECT_EQ(h.settings.CurrentOrientation, expected);
-        EXPECT_EQ(h.pageDirtyMarks, expected == 90 ? 0 : 1);
+        EXPECT_EQ(h.turns, expected == 90 ? 0 : 1);
     }
 }
 

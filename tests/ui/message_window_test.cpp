@@ -46,10 +46,12 @@ TEST(MessageWindow, ShowReuseAndClose)
         messageWindowRect(0, 1024, 768, font.textWidth("Building Game List..."), font.lineHeight());
     EXPECT_EQ(screen.layerRect(window.layer()), expected);
     EXPECT_EQ(screen.presentCount, 1);  // painted at once, background and ink
-    EXPECT_EQ(screen.presented().pixel(expected.left + 2, expected.top + 2), 0xFFFFFF00u);
+    // Framed in the text colour; the text 15 pixels inside the frame.
+    EXPECT_EQ(screen.presented().pixel(expected.left + 1, expected.top + 1), 0xFF000000u);
+    EXPECT_EQ(screen.presented().pixel(expected.left + 6, expected.top + 6), 0xFFFFFF00u);
     int ink = 0;
-    for (int x = expected.left; x < expected.right; ++x)
-        ink += screen.presented().pixel(x, expected.top + 15 + font.ascent() - 3) == 0xFF000000u;
+    for (int x = expected.left + 6; x < expected.right - 6; ++x)
+        ink += screen.presented().pixel(x, expected.top + 19 + font.ascent() - 3) == 0xFF000000u;
     EXPECT_GT(ink, 5);
 
     const LayerId layer = window.layer();
@@ -58,7 +60,7 @@ TEST(MessageWindow, ShowReuseAndClose)
     EXPECT_EQ(screen.presentCount, 2);
     window.closeMessage();
     EXPECT_TRUE(screen.layerStack().layers().empty());
-    EXPECT_EQ(screen.presented().pixel(expected.left + 2, expected.top + 2), 0xFF000000u);
+    EXPECT_EQ(screen.presented().pixel(expected.left + 6, expected.top + 6), 0xFF000000u);
 
     settings.CurrentOrientation = 90;
     window.showMessage("Reading mameinfo.dat...");

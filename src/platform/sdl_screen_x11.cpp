@@ -1,0 +1,75 @@
+#include "platform/sdl_screen_x11.h"
+
+#include <chrono>
+#include <thread>
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <dlfcn.h>
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+namespace {
+
+struct Watch {
+    void (*onLost)(void*) = nullptr;
+    void* data = nullptr;
+};
+// One window, one watch; it lives as long as the process, as Xlib may call it until the end.
+Watch watch;
+
+constexpr int kGraceSeconds = 10;
+
+Display* watchedDisplay = nullptr;
+
+// Xlib's own handler ends the process; this one returns, so that Xlib goes on to the display's
+// exit handler, which on the window's connection returns too. SDL keeps a second connection of
+// its own, which another thread (SDL's timer, the audio thread) uses to wake the event wait; its
+// exit handler is Xlib's, which ends the process once this returns. That thread is held back
+// for a while so that the GUI thread, told of the loss, can quit in order and save the
+// settings first; the process normally ends before the wait does.
+int onIoError(Display* display)
+{
+    if (display != watchedDisplay) {
+        if (watch.onLost) watch.onLost(watch.data);
+        std::this_thread::sleep_for(std::chrono::seconds(kGraceSeconds));
+    }
+    return 0;
+}
+
+// The window's connection is lost; Xlib then refuses every further request on it quietly. The
+// callback only notes the loss: it must not talk to Xlib from inside Xlib.
+void onIoErrorExit(Display*, void*)
+{
+    if (watch.onLost) watch.onLost(watch.data);
+}
+
+}  // namespace
+#endif
+
+void watchForDisplayLoss(SDL_Window* window, void (*onLost)(void* data), void* data)
+{
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    // SDL loads Xlib itself; the exit handler is looked up by name, so that an Xlib without one
+    // merely keeps its old behaviour.
+    void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    if (!xlib) return;
+    using SetExitHandler = void (*)(Display*, void (*)(Display*, void*), void*);
+    using SetHandler = int (*(*)(int (*)(Display*)))(Display*);
+    auto setExit = reinterpret_cast<SetExitHandler>(dlsym(xlib, "XSetIOErrorExitHandler"));
+    auto setHandler = reinterpret_cast<SetHandler>(dlsym(xlib, "XSetIOErrorHandler"));
+    if (setExit && setHandler) {
+        watch = Watch{onLost, data};
+        watchedDisplay = info.info.x11.display;
+        setHandler(&onIoError);
+        setExit(info.info.x11.display, &onIoErrorExit, nullptr);
+    }
+    dlclose(xlib);
+#else
+    (void)window;
+    (void)onLost;
+    (void)data;
+#endif
+}

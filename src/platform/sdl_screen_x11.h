@@ -1,0 +1,12 @@
+// What the real screen needs from X11 itself, apart from the rest so that Xlib's names (Font,
+// Screen, ...) never meet the launcher's.
+#pragma once
+
+struct SDL_Window;
+
+// When `window` lives on an X server: asks Xlib to call onLost(data) when the connection to the
+// server is lost, instead of ending the process as it otherwise does, so that the launcher can
+// still quit in order and save its settings. Xlib then refuses every further request quietly.
+// onLost may run on any thread, inside Xlib: it must only note the loss. Does nothing on other
+// drivers or with an Xlib older than 1.7. GUI thread.
+void watchForDisplayLoss(SDL_Window* window, void (*onLost)(void* data), void* data);
