@@ -346,6 +346,7 @@ int Launcher::run()
                                 clock_, std::move(commands));
     controller.setEventHandler(eventHandler);
 
+    announceReadyIfAsked();
     runTickLoop(*screen_, clock_, keyboard_, eventHandler, [&controller] {
         controller.browseTick();
     });

@@ -279,3 +279,7 @@ std::unique_ptr<Screen> createSdlScreen(const std::string& title, std::string* e
 // time (its own and its finished children's) and peak memory to standard error as one
 // "first-frame ..." line and ends the process at once; otherwise does nothing.
 void exitAfterFirstFrameIfAsked();
+
+// For scripts that drive the launcher: when QUORVANE_READY_FILE names a file, creates it once
+// start-up is over and the launcher takes input, so that a script never types into start-up.
+void announceReadyIfAsked();

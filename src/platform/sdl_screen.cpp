@@ -510,6 +510,13 @@ std::unique_ptr<Screen> createSdlScreen(const std::string& title, std::string* e
     return screen;
 }
 
+void announceReadyIfAsked()
+{
+    const char* path = std::getenv("QUORVANE_READY_FILE");
+    if (!path || !*path) return;
+    if (std::FILE* f = std::fopen(path, "w")) std::fclose(f);
+}
+
 void exitAfterFirstFrameIfAsked()
 {
     const char* asked = std::getenv("QUORVANE_EXIT_AFTER_FIRST_FRAME");

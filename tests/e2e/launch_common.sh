@@ -150,17 +150,22 @@ start_launcher() {
     export SDL_VIDEODRIVER=x11
     export SDL_AUDIODRIVER=dummy
     export QUORVANE_NO_MESSAGE_BOX=1
+    # The launcher creates this file once start-up is over and it takes input: a key typed
+    # earlier could land in the list build instead of the browse screen.
+    export QUORVANE_READY_FILE=$work/ready
+    rm -f "$QUORVANE_READY_FILE"
     "$bin" "$ini" >"$work/launcher$launch_count.out" 2>"$work/launcher$launch_count.err" &
     launcher_pid=$!
-    for _ in $(seq 150); do
+    for _ in $(seq 600); do
         kill -0 "$launcher_pid" 2>/dev/null || fail "the launcher ended during start-up"
-        if xdotool search --onlyvisible --name "Quorvane" >/dev/null 2>&1; then
-            sleep 1  # the first frame and the tick loop
+        if [ -e "$QUORVANE_READY_FILE" ]; then
+            xdotool search --onlyvisible --name "Quorvane" >/dev/null 2>&1 ||
+                fail "the launcher is ready but its window is not visible"
             return 0
         fi
         sleep 0.1
     done
-    fail "no launcher window appeared"
+    fail "the launcher did not finish its start-up within a minute"
 }
 
 # Sends one key (an xdotool key name) and gives the launcher a few ticks to see it.
