@@ -56,10 +56,13 @@ start_x() {
     local number_file=$work/display-number n=""
     # -noreset: by default the server resets when its last client leaves, and a launcher started
     # right after the previous one quit would find no display during the reset.
+    # The file exists before the server starts: the redirection below is made in the background
+    # job, and a read of a missing file would end this script under `set -e`.
+    : > "$number_file"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$number_file" \
         >/dev/null 2>&1 &
     xvfb_pid=$!
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         n=$(head -n 1 "$number_file" 2>/dev/null)
         [ -n "$n" ] && break
         kill -0 "$xvfb_pid" 2>/dev/null || break
@@ -67,7 +70,7 @@ start_x() {
     done
     [ -n "$n" ] || fail "no X server could be started"
     export DISPLAY=":$n"
-    for _ in $(seq 50); do
+    for _ in $(seq 300); do
         xdotool getmouselocation >/dev/null 2>&1 && return 0
         sleep 0.1
     done
