@@ -192,9 +192,9 @@ int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition&
         }
     }
 
+    // The texts themselves are read when the history is first asked for.
     if (settings.UseMameInfoDat) {
-        show("Reading mameinfo.dat...");
-        if (loadMameInfo(settings.MameinfoDat, table) == 0) {
+        if (checkMameInfo(settings.MameinfoDat) == 0) {
             boxes.show("Error loading mameinfo.dat!", kErrorCaption);
             return 0;
         }

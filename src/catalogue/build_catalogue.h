@@ -1,6 +1,7 @@
-// The catalogue build run once at start-up: version query, cache or emulator list, history
-// texts, ROM scan, sort and filters, the restored selection, then the start of the pieces that
-// depend on a catalogue (controllers, jukebox, sounds, music, the music-bar timer).
+// The catalogue build run once at start-up: version query, cache or emulator list, a check that
+// the history file can be opened, ROM scan, sort and filters, the restored selection, then the
+// start of the pieces that depend on a catalogue (controllers, jukebox, sounds, music, the
+// music-bar timer).
 #pragma once
 
 #include <chrono>
