@@ -33,14 +33,15 @@ struct CatalogueBuildHooks {
     std::function<std::chrono::steady_clock::time_point()> now;
 };
 
-// Builds `table` and sets `position` for it. The cache at settings.GameCache is used while the
-// emulator's version line equals settings.LastMameVersion (or cannot be read); otherwise, or
-// when the cache cannot be read, the emulator's list is imported while the emulator writes it
-// (with the count of entries read shown a few times a second) and the cache rewritten.
-// settings.LastMameVersion takes the probed version (absent when the probe failed); when the
-// new cache cannot be written, the old one is removed and the version forgotten, so that no
-// later start pairs the new version with the old list. Fatal problems are shown in `boxes` with
-// the caption "Error" and give 0; the temporary list file is removed on every path. Returns 1
-// when the launcher can go on. GUI thread; blocks while the emulator runs.
+// Builds `table` and sets `position` for it. The cache at settings.GameCache is read while the
+// emulator is asked for its version (on a thread of its own, whose message boxes are shown
+// afterwards) and used while the emulator's version line equals settings.LastMameVersion (or
+// cannot be read); otherwise, or when the cache cannot be read, the emulator's list is imported
+// while the emulator writes it (with the count of entries read shown a few times a second) and
+// the cache rewritten. settings.LastMameVersion takes the probed version (absent when the probe
+// failed); when the new cache cannot be written, the old one is removed and the version
+// forgotten, so that no later start pairs the new version with the old list. Fatal problems are
+// shown in `boxes` with the caption "Error" and give 0; the temporary list file is removed on
+// every path. Returns 1 when the launcher can go on. GUI thread; blocks while the emulator runs.
 int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition& position,
                    MessageBoxes& boxes, const CatalogueBuildHooks& hooks);

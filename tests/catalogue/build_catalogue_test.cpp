@@ -242,7 +242,8 @@ TEST_F(BuildCatalogueTest, AnUnwritableCacheNeverLeavesTheOldListBehind)
         ASSERT_EQ(build(), 1) << output;
         EXPECT_EQ(runs, (Texts{"-help", "-listxml"})) << start;
         EXPECT_EQ(table.gameCount(), 5) << start;
-        EXPECT_EQ(events[2], "show Filtering And Sorting Roms... - " + notice);
+        // The first start also read the old cache while the emulator gave its version.
+        EXPECT_EQ(events[start == 0 ? 3 : 2], "show Filtering And Sorting Roms... - " + notice);
         EXPECT_NE(errors.find("The game cache [" + settings.GameCache + "] cannot be written"),
                   std::string::npos)
             << errors;
