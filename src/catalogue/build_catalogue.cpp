@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "catalogue/emulator_runner.h"
 #include "catalogue/game_cache.h"
@@ -137,6 +139,22 @@ int importFromEmulator(const LauncherSettings& settings, GameTable& table, Messa
     return 1;
 }
 
+// Boxes asked for on another thread, shown later on the GUI thread in the same order.
+class HeldMessageBoxes final : public MessageBoxes {
+public:
+    void show(const std::string& text, const std::string& caption) override
+    {
+        held_.emplace_back(text, caption);
+    }
+    void showIn(MessageBoxes& boxes) const
+    {
+        for (const auto& [text, caption] : held_) boxes.show(text, caption);
+    }
+
+private:
+    std::vector<std::pair<std::string, std::string>> held_;
+};
+
 // After a cache write failed: the old cache must not outlive the version it was made for, and
 // the version is forgotten so that the next start asks the emulator again.
 void forgetUnwrittenCache(LauncherSettings& settings, const CatalogueBuildHooks& hooks,
@@ -162,25 +180,36 @@ int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition&
     const auto show = [&progress](const std::string& text) { progress.show(text); };
 
     show("Loading Game Information From Mame...");
-    const std::optional<std::string> version = probeEmulatorVersion(settings.MameExe, boxes);
+    // The emulator takes a while to start and answer; the cache is read meanwhile, and kept
+    // only when the versions turn out to match.
+    HeldMessageBoxes probeBoxes;
+    std::optional<std::string> version;
+    GameTable cached;
+    int cacheRead = -1;  // -1: no cache file
+    {
+        const std::jthread probe(
+            [&] { version = probeEmulatorVersion(settings.MameExe, probeBoxes); });
+        if (fileExists(settings.GameCache)) {
+            show("Building Game List...");
+            cacheRead = readGameCache(settings.GameCache, cached);
+        }
+    }
+    probeBoxes.showIn(boxes);
 
     // A failed probe never forces a rebuild while a cache exists.
     const bool sameVersion = !version || version == settings.LastMameVersion;
-    bool loaded = false;
-    if (sameVersion && fileExists(settings.GameCache)) {
-        show("Building Game List...");
-        if (readGameCache(settings.GameCache, table) == 1) {
-            loaded = true;
-        } else {
-            // A damaged cache is only a copy: rebuild it rather than refuse to start.
-            std::printf(
-                "The game cache [%s] cannot be read; rebuilding it from the emulator's "
-                "list\n",
-                settings.GameCache.c_str());
-            std::fflush(stdout);
-        }
+    const bool loaded = sameVersion && cacheRead == 1;
+    if (sameVersion && cacheRead == 0) {
+        // A damaged cache is only a copy: rebuild it rather than refuse to start.
+        std::printf("The game cache [%s] cannot be read; rebuilding it from the emulator's list\n",
+                    settings.GameCache.c_str());
+        std::fflush(stdout);
     }
-    if (!loaded) {
+    if (loaded) {
+        releaseCatalogue(table);
+        table = std::move(cached);
+    } else {
+        releaseCatalogue(cached);
         bool cacheWritten = false;
         if (importFromEmulator(settings, table, boxes, progress, cacheWritten) == 0) return 0;
         if (cacheWritten) {
@@ -192,9 +221,9 @@ int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition&
         }
     }
 
+    // The texts themselves are read when the history is first asked for.
     if (settings.UseMameInfoDat) {
-        show("Reading mameinfo.dat...");
-        if (loadMameInfo(settings.MameinfoDat, table) == 0) {
+        if (checkMameInfo(settings.MameinfoDat) == 0) {
             boxes.show("Error loading mameinfo.dat!", kErrorCaption);
             return 0;
         }

@@ -1,6 +1,7 @@
-// The catalogue build run once at start-up: version query, cache or emulator list, history
-// texts, ROM scan, sort and filters, the restored selection, then the start of the pieces that
-// depend on a catalogue (controllers, jukebox, sounds, music, the music-bar timer).
+// The catalogue build run once at start-up: version query, cache or emulator list, a check that
+// the history file can be opened, ROM scan, sort and filters, the restored selection, then the
+// start of the pieces that depend on a catalogue (controllers, jukebox, sounds, music, the
+// music-bar timer).
 #pragma once
 
 #include <chrono>
@@ -32,14 +33,15 @@ struct CatalogueBuildHooks {
     std::function<std::chrono::steady_clock::time_point()> now;
 };
 
-// Builds `table` and sets `position` for it. The cache at settings.GameCache is used while the
-// emulator's version line equals settings.LastMameVersion (or cannot be read); otherwise, or
-// when the cache cannot be read, the emulator's list is imported while the emulator writes it
-// (with the count of entries read shown a few times a second) and the cache rewritten.
-// settings.LastMameVersion takes the probed version (absent when the probe failed); when the
-// new cache cannot be written, the old one is removed and the version forgotten, so that no
-// later start pairs the new version with the old list. Fatal problems are shown in `boxes` with
-// the caption "Error" and give 0; the temporary list file is removed on every path. Returns 1
-// when the launcher can go on. GUI thread; blocks while the emulator runs.
+// Builds `table` and sets `position` for it. The cache at settings.GameCache is read while the
+// emulator is asked for its version (on a thread of its own, whose message boxes are shown
+// afterwards) and used while the emulator's version line equals settings.LastMameVersion (or
+// cannot be read); otherwise, or when the cache cannot be read, the emulator's list is imported
+// while the emulator writes it (with the count of entries read shown a few times a second) and
+// the cache rewritten. settings.LastMameVersion takes the probed version (absent when the probe
+// failed); when the new cache cannot be written, the old one is removed and the version
+// forgotten, so that no later start pairs the new version with the old list. Fatal problems are
+// shown in `boxes` with the caption "Error" and give 0; the temporary list file is removed on
+// every path. Returns 1 when the launcher can go on. GUI thread; blocks while the emulator runs.
 int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition& position,
                    MessageBoxes& boxes, const CatalogueBuildHooks& hooks);

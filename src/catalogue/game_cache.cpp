@@ -4,11 +4,13 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include <libxml/xmlwriter.h>
 
+#include "catalogue/game_cache_layout.h"
 #include "catalogue/xml_stream.h"
 #include "platform/files.h"
 
@@ -16,6 +18,9 @@ namespace {
 
 struct BufferDeleter {
     void operator()(xmlBuffer* buffer) const { xmlBufferFree(buffer); }
+};
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
 };
 struct WriterDeleter {
     void operator()(xmlTextWriter* writer) const { xmlFreeTextWriter(writer); }
@@ -248,20 +253,46 @@ private:
     GameRecord* record_ = nullptr;
 };
 
+// The whole file, when it is a regular file that can be read.
+std::optional<std::string> readWholeFile(const std::string& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    const auto size = std::filesystem::file_size(path, error);
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (error || !file) return std::nullopt;
+    std::string text(static_cast<size_t>(size), '\0');
+    const size_t got = std::fread(text.data(), 1, text.size(), file.get());
+    // A file that changed size while it was read is left to the general reader.
+    if (got != text.size() || std::fgetc(file.get()) != EOF) return std::nullopt;
+    return text;
+}
+
 }  // namespace
 
 int readGameCache(const std::string& path, GameTable& table)
 {
-    CacheHandler handler;
-    std::string error;
-    if (!xml_stream::parseFile(path, handler, &error)) {
-        std::printf("error: could not parse file %s\n", path.c_str());
-        if (!error.empty()) std::printf("  %s\n", error.c_str());
-        std::fflush(stdout);
-        return 0;
+    // The cache as this launcher writes it is read straight from its bytes; any other file goes
+    // through the general reader, which alone decides whether it is refused.
+    std::vector<std::unique_ptr<GameRecord>> games;
+    bool read = false;
+    if (auto text = readWholeFile(path)) {
+        read = readWrittenCacheLayout(*text, games);
+        if (!read) games.clear();
+    }
+    if (!read) {
+        CacheHandler handler;
+        std::string error;
+        if (!xml_stream::parseFile(path, handler, &error)) {
+            std::printf("error: could not parse file %s\n", path.c_str());
+            if (!error.empty()) std::printf("  %s\n", error.c_str());
+            std::fflush(stdout);
+            return 0;
+        }
+        games = std::move(handler.games);
     }
     releaseCatalogue(table);
-    table.games = std::move(handler.games);
+    table.games = std::move(games);
     indexCatalogue(table);
     return 1;
 }

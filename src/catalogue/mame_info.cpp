@@ -93,6 +93,14 @@ int readMameInfo(std::FILE* file, GameTable& table)
     return state == State::Outside ? 1 : 0;
 }
 
+int checkMameInfo(const std::string& path)
+{
+    if (std::unique_ptr<std::FILE, FileCloser>(std::fopen(path.c_str(), "r"))) return 1;
+    std::printf("Error opening file: [%s]\n", path.c_str());
+    std::fflush(stdout);
+    return 0;
+}
+
 int loadMameInfo(const std::string& path, GameTable& table)
 {
     // The same setting may name today's XML history file; its content tells which it is.

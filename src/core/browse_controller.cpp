@@ -185,6 +185,7 @@ void BrowseController::startGame()
 void BrowseController::showGameInfo()
 {
     if (settings_.UseMameInfoDat != 1 || table_.filteredCount() <= 0) return;
+    if (commands_.loadHistoryTexts) commands_.loadHistoryTexts();
     const int index = std::clamp(position_.selectedIndex, 0, table_.filteredCount() - 1);
     const GameRecord& game = *table_.filtered[index];
     const std::vector<std::string>* lines = &game.infoLines;

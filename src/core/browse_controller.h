@@ -66,6 +66,9 @@ struct BrowseCommands {
     std::function<int(const GameRecord& game, int& exitCode)> launchGame;
     // runOptionsMenu: true when the menu was shown (the settings may have changed).
     std::function<bool()> openMenu;
+    // Reads the history texts into the catalogue the first time it is called; the texts are
+    // looked up right after it.
+    std::function<void()> loadHistoryTexts;
     // showGameInfo with the chosen lines; returns when the window has closed.
     std::function<void(const std::vector<std::string>& lines)> openGameInfo;
     std::function<void()> musicPlay;

@@ -17,6 +17,7 @@
 #include "catalogue/browse_position.h"
 #include "catalogue/build_catalogue.h"
 #include "catalogue/game_record.h"
+#include "catalogue/mame_info.h"
 #include "config/settings.h"
 #include "core/browse_controller.h"
 #include "core/game_launch.h"
@@ -333,6 +334,10 @@ int Launcher::run()
         return launcher.launchGame(game, exitCode);
     };
     commands.openMenu = [&popups, &music] { return runOptionsMenu(popups, music); };
+    // Read on the first request: megabytes that most sessions never show.
+    commands.loadHistoryTexts = [this, loaded = false]() mutable {
+        if (!std::exchange(loaded, true)) loadMameInfo(settings_.MameinfoDat, table_);
+    };
     commands.openGameInfo = [&popups](const std::vector<std::string>& lines) {
         showGameInfo(popups, lines);
     };

@@ -73,8 +73,11 @@ public:
     // Holds decoded pictures up to about maxBytes of pixels (at least the most recent one).
     explicit PictureCache(std::size_t maxBytes = kDefaultMaxBytes);
 
-    // Default: a few screens' worth of 640 x 480 pictures in all orientations in use.
-    static constexpr std::size_t kDefaultMaxBytes = 48u << 20;
+    // Default: the image browser's page on the screen and the pages before and after it (27
+    // cells of at most 184 x 244 pixels each, about 5 MB a page at most, less once fitted), and
+    // the list's two corner pictures. More would only keep pictures nobody is looking at, and
+    // a cabinet's launcher should stay small beside the emulator it starts.
+    static constexpr std::size_t kDefaultMaxBytes = 12u << 20;
 
     // The picture at path, turned for orientation; null when the file does not decode (that
     // answer is remembered too). The pointer stays valid while the caller holds it.

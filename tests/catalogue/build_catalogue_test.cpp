@@ -190,12 +190,12 @@ TEST_F(BuildCatalogueTest, HistoryTextsSoundsMusicAndTheRestoredSelection)
     settings.Sounds.Startup = "/sounds/startup.wav";
     settings.MusicPlayAtStartup = 1;
     ASSERT_EQ(build(), 1) << output;
-    EXPECT_EQ(events[2], "show Reading mameinfo.dat...");
     EXPECT_EQ(Texts(events.end() - 6, events.end()),
               (Texts{"controllers", "jukebox", "sound /sounds/startup.wav", "music", "music hooks",
                      "timer"}));
+    // The history file is only checked; its texts are read when first asked for.
     const std::string mslug = "mslug";
-    EXPECT_EQ(table.index->lookup(&mslug)->infoLines, Texts{"Run and gun."});
+    EXPECT_TRUE(table.index->lookup(&mslug)->infoLines.empty());
 
     // Empty hooks are skipped; progress then goes to standard output. A selection that is
     // filtered out, or named in another case, falls back to the first entry.
@@ -242,7 +242,8 @@ TEST_F(BuildCatalogueTest, AnUnwritableCacheNeverLeavesTheOldListBehind)
         ASSERT_EQ(build(), 1) << output;
         EXPECT_EQ(runs, (Texts{"-help", "-listxml"})) << start;
         EXPECT_EQ(table.gameCount(), 5) << start;
-        EXPECT_EQ(events[2], "show Filtering And Sorting Roms... - " + notice);
+        // The first start also read the old cache while the emulator gave its version.
+        EXPECT_EQ(events[start == 0 ? 3 : 2], "show Filtering And Sorting Roms... - " + notice);
         EXPECT_NE(errors.find("The game cache [" + settings.GameCache + "] cannot be written"),
                   std::string::npos)
             << errors;

@@ -63,6 +63,20 @@ TEST(GameCache, RoundTripKeepsEveryStoredField)
     EXPECT_NE(text.find("Caf\xe9 FM-16&#946; &#127918;"), std::string::npos) << text;
     EXPECT_EQ(scratch.entries(), 1);  // no temporary file is left
 
+    // The same records laid out by hand (blanks between the tags, the attributes in another
+    // order, other references) read the same.
+    std::string edited = text;
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"><", ">\n  <"},
+                                   {"romname=\"pacman\" description", "description"},
+                                   {"year=\"-5\"", "year=\"-5\" romname=\"pacman\""},
+                                   {"&lt;", "&#60;"}, {"&amp;", "&#x26;"}}) {
+        edited.replace(edited.find(from), from.size(), to);
+    }
+    GameTable reread;
+    ASSERT_EQ(readGameCache(scratch.write("edited.xml", edited), reread), 1) << edited;
+    EXPECT_EQ(describeAll(reread.games), describeAll(written.games));
+    std::filesystem::remove(scratch.path("edited.xml"));
+
     // An empty catalogue reads back as an empty one.
     ASSERT_TRUE(writeGameCache(GameTable{}, path));
     ASSERT_EQ(readGameCache(path, read), 1);
@@ -81,10 +95,22 @@ TEST(GameCache, DamagedFilesAreRefusedAndTheTableKept)
     // document in another encoding; a FIFO would block a reader.
     const std::string fifo = scratch.path("fifo.xml");
     ASSERT_EQ(std::system(("mkfifo '" + fifo + "'").c_str()), 0);
-    for (const std::string& path :
-         {fixture("cache_truncated.xml"), fixture("cache_garbage.xml"),
-          fixture("cache_start_damaged.xml"), fixture("cache_start_ucs4.xml"),
-          scratch.write("empty.xml", ""), scratch.path("missing.xml"), scratch.dir(), fifo}) {
+    // A cache as the launcher writes it, damaged after its first record.
+    const std::string good = scratch.path("good.xml");
+    ASSERT_TRUE(writeGameCache(sampleCatalogue(), good));
+    const std::string text = readFile(good);
+    const size_t cut = text.find("Pac-Man") + 3;
+    std::vector<std::string> paths = {fixture("cache_truncated.xml"), fixture("cache_garbage.xml"),
+                                      fixture("cache_start_damaged.xml"),
+                                      fixture("cache_start_ucs4.xml"),
+                                      scratch.write("empty.xml", ""), scratch.path("missing.xml"),
+                                      scratch.dir(), fifo};
+    for (const std::string damage : {"", "&bogus;", "&#1;", "&#xD800;", "<", "\x01", "\"/>"})
+        paths.push_back(scratch.write("damaged" + std::to_string(paths.size()) + ".xml",
+                                      text.substr(0, cut) + damage +
+                                          (damage.empty() ? "" : text.substr(cut))));
+    paths.push_back(scratch.write("trailing.xml", text + "<games/>"));
+    for (const std::string& path : paths) {
         GameTable table = sampleCatalogue();
         testing::internal::CaptureStdout();
         EXPECT_EQ(readGameCache(path, table), 0) << path;

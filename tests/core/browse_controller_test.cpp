@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,9 @@ struct Harness {
             if (duringWindow) duringWindow();
             return menuShown;
         };
+        c.loadHistoryTexts = [this] {
+            if (loadHistory) std::exchange(loadHistory, nullptr)();
+        };
         c.openGameInfo = [this](const auto& lines) {
             log.push_back("info " + lines.front());
             if (duringWindow) duringWindow();
@@ -105,6 +109,7 @@ struct Harness {
     RecordingSounds sounds;
     std::vector<std::string> log;
     std::function<void()> duringLaunch, duringWindow;  // run while a game or window is up
+    std::function<void()> loadHistory;  // what the first request for the texts reads
     int launchRan = 1, launchExitCode = 0;
     int64_t launchMs = 0;
     bool menuShown = true;
@@ -296,9 +301,12 @@ TEST(BrowseController, GameInfoMenuAndMusic)
     for (const auto& [ownLines, parentFiltered, log] : infos) {
         Harness h(3);
         h.settings.UseMameInfoDat = 1;
-        h.table.games[0]->infoLines = {"parent"};
         h.table.games[2]->cloneof = "game0";
-        if (ownLines) h.table.games[2]->infoLines = {"own"};
+        // The texts arrive when the key asks for them.
+        h.loadHistory = [&h, ownLines = ownLines] {
+            h.table.games[0]->infoLines = {"parent"};
+            if (ownLines) h.table.games[2]->infoLines = {"own"};
+        };
         if (!parentFiltered) h.table.filtered.erase(h.table.filtered.begin());
         h.position.selectedIndex = h.table.filteredCount() - 1;
         h.tick({h.keys.GameInfo});
