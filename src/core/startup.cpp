@@ -334,9 +334,13 @@ int Launcher::run()
         return launcher.launchGame(game, exitCode);
     };
     commands.openMenu = [&popups, &music] { return runOptionsMenu(popups, music); };
-    // Read on the first request: megabytes that most sessions never show.
+    // Read on the first request: megabytes that most sessions never show. A file that turns
+    // out unreadable or malformed then is named on the screen (the reason is already on
+    // standard error); the texts read before the fault still show.
     commands.loadHistoryTexts = [this, loaded = false]() mutable {
-        if (!std::exchange(loaded, true)) loadMameInfo(settings_.MameinfoDat, table_);
+        if (std::exchange(loaded, true)) return;
+        if (loadMameInfo(settings_.MameinfoDat, table_) == 0)
+            boxes_.show("Error loading mameinfo.dat!", "Error");
     };
     commands.openGameInfo = [&popups](const std::vector<std::string>& lines) {
         showGameInfo(popups, lines);
