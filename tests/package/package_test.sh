@@ -47,6 +47,8 @@ purge() {
     if [ -n "$installed" ]; then dpkg_retry --purge quorvane >/dev/null 2>&1 || true; fi
 }
 trap purge EXIT
+# A test stopped by a signal (a time limit) still removes what it installed.
+trap 'exit 1' TERM INT HUP
 
 dpkg_retry -i "$deb" >/dev/null || fail "dpkg -i failed"
 installed=1
