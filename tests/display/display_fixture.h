@@ -12,6 +12,9 @@
 #include "config/settings.h"
 #include "platform/image.h"
 
+// In a namespace of its own: the config tests' TempFolder is another class, and two classes of
+// one name linked into one test program would share one destructor.
+namespace display_test {
 struct TempFolder {
     explicit TempFolder(const std::string& tag)
     {
@@ -29,6 +32,8 @@ struct TempFolder {
     }
     std::string path;
 };
+}  // namespace display_test
+using display_test::TempFolder;
 
 // Quadrants top-left red, top-right green, bottom-left blue, bottom-right `fourth`: a wrong turn
 // shows.
