@@ -157,14 +157,19 @@ TEST(TurnPicture, CornersGoWhereTheViewerExpects)
     EXPECT_TRUE(turnPicture(Picture{}, 90).pixels.empty());
 }
 
-// Two corners here; the list view's golden frames show all four orientations.
 TEST(PicturePlacement, CornersFitAndResize)
 {
-    const Rect area{0, 20, 800, 580};
-    EXPECT_EQ(cornerPicturePosition(PictureKind::Screenshot, 0, area, 100, 50), (Point{690, 520}));
-    EXPECT_EQ(cornerPicturePosition(PictureKind::Flyer, 0, area, 100, 50), (Point{690, 30}));
-    EXPECT_EQ(cornerPicturePosition(PictureKind::Screenshot, 90, area, 100, 50), (Point{10, 520}));
-    EXPECT_EQ(cornerPicturePosition(PictureKind::Flyer, 90, area, 100, 50), (Point{690, 520}));
+    // 10 pixels in from the area's edges; {orientation, screenshot x, y, flyer x, y}.
+    const int corners[][5] = {
+        {0, 695, 520, 695, 30}, {90, 15, 520, 695, 520}, {180, 15, 30, 15, 520},
+        {-90, 695, 30, 15, 30}};
+    for (auto& c : corners) {
+        const Rect area{5, 20, 805, 580};
+        EXPECT_EQ(cornerPicturePosition(PictureKind::Screenshot, c[0], area, 100, 50),
+                  (Point{c[1], c[2]})) << c[0];
+        EXPECT_EQ(cornerPicturePosition(PictureKind::Flyer, c[0], area, 100, 50),
+                  (Point{c[3], c[4]})) << c[0];
+    }
     const Rect box{10, 20, 194, 264};
     EXPECT_EQ(fittedPictureRect(box, 100, 50), (Rect{10, 96, 194, 188}));
     EXPECT_EQ(fittedPictureRect(box, 50, 200), (Rect{71, 20, 132, 264}));
