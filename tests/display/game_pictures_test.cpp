@@ -199,8 +199,18 @@ TEST(PicturePlacement, CornersFitAndResize)
     EXPECT_EQ(at(half, 0, 0), 0xFFD00000u);  // each quadrant keeps its colour
     EXPECT_EQ(at(half, 3, 0), 0xFF00A000u);
     EXPECT_EQ(at(half, 3, 2), 0xFFFFFFFFu);
-    const Picture checker{2, 2, {0xFFFFFFFF, 0xFF000000, 0xFF000000, 0xFFFFFFFF}};
-    EXPECT_EQ(resizePicture(checker, 1, 1).pixels, std::vector<uint32_t>{0xFF808080u});  // averaged
+    // Shrinking averages to the nearest value, growing interpolates, down and across alike.
+    const uint32_t B = 0xFF000000u, W = 0xFFFFFFFFu;
+    const std::tuple<Picture, int, int, std::vector<uint32_t>> exact[] = {
+        {Picture{1, 2, {W, B}}, 1, 1, {0xFF808080u}},
+        {Picture{2, 1, {W, B}}, 1, 1, {0xFF808080u}},
+        {Picture{1, 3, {B, B, W}}, 1, 1, {0xFF555555u}},
+        {Picture{3, 1, {B, B, W}}, 1, 1, {0xFF555555u}},
+        {Picture{1, 2, {B, W}}, 1, 4, {B, 0xFF404040u, 0xFFBFBFBFu, W}},
+        {Picture{2, 1, {B, W}}, 4, 1, {B, 0xFF404040u, 0xFFBFBFBFu, W}},
+    };
+    for (const auto& [picture, w, h, pixels] : exact)
+        EXPECT_EQ(resizePicture(picture, w, h).pixels, pixels) << w << "x" << h;
     const Picture mixed = resizePicture(source, 2, 30);  // narrower and taller at once
     EXPECT_EQ(mixed.pixels.front(), 0xFFD00000u);
     EXPECT_EQ(mixed.pixels.back(), 0xFFFFFFFFu);
