@@ -192,7 +192,8 @@ TEST(PicturePlacement, CornersFitAndResize)
         {50, 50, 0, 10, 0, 0},             // no space: nothing
     };
     for (auto& c : sizes)
-        EXPECT_EQ(shrinkToFit(c[0], c[1], c[2], c[3]), (PictureSize{c[4], c[5]})) << c[0] << "x" << c[1];
+        EXPECT_EQ(shrinkToFit(c[0], c[1], c[2], c[3]), (PictureSize{c[4], c[5]}))
+            << c[0] << "x" << c[1];
 
     const Picture source = quadrantPicture(8, 6);
     const Picture half = resizePicture(source, 4, 3);
@@ -372,7 +373,8 @@ struct BrowserBench {
             table.games.push_back(makeGame(name, "Game " + name));
             table.filtered.push_back(table.games.back().get());
             if (i != 7)
-                savePictureAs(quadrantPicture(40 + i, 30, 0xFF000000u + i * 9000), folder.path + "/" + name + ".png", 24);
+                savePictureAs(quadrantPicture(40 + i, 30, 0xFF000000u + i * 9000),
+                              folder.path + "/" + name + ".png", 24);
         }
         std::ofstream(folder.path + "/g9.png") << "not a picture";
     }
