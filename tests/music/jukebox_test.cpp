@@ -332,6 +332,7 @@ TEST(JukeboxTest, StaleEndReports)
     h.stream.neverReady = true;
     h.jukebox.stopMusic();
     EXPECT_EQ(h.stream.openPath, "last.mp3");
+    EXPECT_EQ(h.jukebox.songTimeMs() + h.jukebox.songLengthMs(), 0) << "stopped: no time shown";
     h.stream.finish();
     h.jukebox.handleSongEnded();
     EXPECT_FALSE(h.jukebox.isMusicPlaying());
@@ -339,6 +340,9 @@ TEST(JukeboxTest, StaleEndReports)
 
 TEST(JukeboxTest, WithoutPlaylistOrOutputEverythingIsIgnored)
 {
+    Harness never({"a"}, false);  // commands before the output is set up
+    never.jukebox.playMusic();
+    EXPECT_FALSE(never.jukebox.status().active || never.jukebox.isMusicPlaying());
     // Songs in the playlist, whether PlaylistFilename is set, an audio output, ready.
     for (auto [songs, named, output, ready] :
          {std::tuple{Names{"a"}, false, true, false}, {Names{"a"}, true, false, false},
