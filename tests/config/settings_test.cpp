@@ -64,6 +64,7 @@ TEST(LoadSettings, BadInputGivesDefaultsOrTheReadableValues)
     const std::pair<std::string, int> cases[] = {
         {folder.path("missing.ini"), 18}, {folder.path("folder.ini"), 18},
         {folder.path("fifo.ini"), 18}, {"/dev/zero", 18}, {folder.path("binary.ini"), 0},
+        {"/proc/self/mem", 18},  // a regular file whose read fails: an error, not a retry
         {folder.path("long.ini"), 30}, {folder.path("noequals.ini"), 18}};
     // clang-format on
     for (const auto& [path, fontsize] : cases) {

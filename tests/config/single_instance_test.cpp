@@ -12,9 +12,14 @@ using Status = SingleInstance::Status;
 TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstEnds)
 {
     TempFolder folder;
-    const std::string dir = folder.dir();
-    SingleInstance::Result first = SingleInstance::acquireIn(dir, "appQuorvane");
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string previous = saved != nullptr ? saved : "";
+    setenv("XDG_RUNTIME_DIR", folder.dir().c_str(), 1);  // the lock lives in the runtime folder
+    SingleInstance::Result first = SingleInstance::acquire("appQuorvane");
+    saved ? setenv("XDG_RUNTIME_DIR", previous.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
     ASSERT_EQ(first.status, Status::Acquired) << first.error;
+    EXPECT_EQ(first.guard->lockPath(), folder.path("appQuorvane.lock"));
+    const std::string dir = folder.dir();
     EXPECT_EQ(SingleInstance::acquireIn(dir, "appQuorvane").status, Status::AlreadyRunning);
     EXPECT_EQ(SingleInstance::acquireIn(dir, "other").status, Status::Acquired);
 
@@ -30,16 +35,4 @@ TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstEnds)
     EXPECT_EQ(broken.status, Status::Error);
     EXPECT_EQ(broken.errorCode, ENOENT);
     EXPECT_NE(broken.error.find(folder.path("missing/x.lock")), std::string::npos);
-}
-
-TEST(SingleInstance, UsesTheRuntimeFolder)
-{
-    TempFolder folder;
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    const std::string previous = saved != nullptr ? saved : "";
-    setenv("XDG_RUNTIME_DIR", folder.dir().c_str(), 1);
-    SingleInstance::Result held = SingleInstance::acquire("appQuorvane");
-    saved ? setenv("XDG_RUNTIME_DIR", previous.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
-    ASSERT_EQ(held.status, Status::Acquired) << held.error;
-    EXPECT_EQ(held.guard->lockPath(), folder.path("appQuorvane.lock"));
 }

@@ -157,14 +157,19 @@ TEST(TurnPicture, CornersGoWhereTheViewerExpects)
     EXPECT_TRUE(turnPicture(Picture{}, 90).pixels.empty());
 }
 
-// Two corners here; the list view's golden frames show all four orientations.
 TEST(PicturePlacement, CornersFitAndResize)
 {
-    const Rect area{0, 20, 800, 580};
-    EXPECT_EQ(cornerPicturePosition(PictureKind::Screenshot, 0, area, 100, 50), (Point{690, 520}));
-    EXPECT_EQ(cornerPicturePosition(PictureKind::Flyer, 0, area, 100, 50), (Point{690, 30}));
-    EXPECT_EQ(cornerPicturePosition(PictureKind::Screenshot, 90, area, 100, 50), (Point{10, 520}));
-    EXPECT_EQ(cornerPicturePosition(PictureKind::Flyer, 90, area, 100, 50), (Point{690, 520}));
+    // 10 pixels in from the area's edges; {orientation, screenshot x, y, flyer x, y}.
+    const int corners[][5] = {
+        {0, 695, 520, 695, 30}, {90, 15, 520, 695, 520}, {180, 15, 30, 15, 520},
+        {-90, 695, 30, 15, 30}};
+    for (auto& c : corners) {
+        const Rect area{5, 20, 805, 580};
+        EXPECT_EQ(cornerPicturePosition(PictureKind::Screenshot, c[0], area, 100, 50),
+                  (Point{c[1], c[2]})) << c[0];
+        EXPECT_EQ(cornerPicturePosition(PictureKind::Flyer, c[0], area, 100, 50),
+                  (Point{c[3], c[4]})) << c[0];
+    }
     const Rect box{10, 20, 194, 264};
     EXPECT_EQ(fittedPictureRect(box, 100, 50), (Rect{10, 96, 194, 188}));
     EXPECT_EQ(fittedPictureRect(box, 50, 200), (Rect{71, 20, 132, 264}));
@@ -187,15 +192,26 @@ TEST(PicturePlacement, CornersFitAndResize)
         {50, 50, 0, 10, 0, 0},             // no space: nothing
     };
     for (auto& c : sizes)
-        EXPECT_EQ(shrinkToFit(c[0], c[1], c[2], c[3]), (PictureSize{c[4], c[5]})) << c[0] << "x" << c[1];
+        EXPECT_EQ(shrinkToFit(c[0], c[1], c[2], c[3]), (PictureSize{c[4], c[5]}))
+            << c[0] << "x" << c[1];
 
     const Picture source = quadrantPicture(8, 6);
     const Picture half = resizePicture(source, 4, 3);
     EXPECT_EQ(at(half, 0, 0), 0xFFD00000u);  // each quadrant keeps its colour
     EXPECT_EQ(at(half, 3, 0), 0xFF00A000u);
     EXPECT_EQ(at(half, 3, 2), 0xFFFFFFFFu);
-    const Picture checker{2, 2, {0xFFFFFFFF, 0xFF000000, 0xFF000000, 0xFFFFFFFF}};
-    EXPECT_EQ(resizePicture(checker, 1, 1).pixels, std::vector<uint32_t>{0xFF808080u});  // averaged
+    // Shrinking averages to the nearest value, growing interpolates, down and across alike.
+    const uint32_t B = 0xFF000000u, W = 0xFFFFFFFFu;
+    const std::tuple<Picture, int, int, std::vector<uint32_t>> exact[] = {
+        {Picture{1, 2, {W, B}}, 1, 1, {0xFF808080u}},
+        {Picture{2, 1, {W, B}}, 1, 1, {0xFF808080u}},
+        {Picture{1, 3, {B, B, W}}, 1, 1, {0xFF555555u}},
+        {Picture{3, 1, {B, B, W}}, 1, 1, {0xFF555555u}},
+        {Picture{1, 2, {B, W}}, 1, 4, {B, 0xFF404040u, 0xFFBFBFBFu, W}},
+        {Picture{2, 1, {B, W}}, 4, 1, {B, 0xFF404040u, 0xFFBFBFBFu, W}},
+    };
+    for (const auto& [picture, w, h, pixels] : exact)
+        EXPECT_EQ(resizePicture(picture, w, h).pixels, pixels) << w << "x" << h;
     const Picture mixed = resizePicture(source, 2, 30);  // narrower and taller at once
     EXPECT_EQ(mixed.pixels.front(), 0xFFD00000u);
     EXPECT_EQ(mixed.pixels.back(), 0xFFFFFFFFu);
@@ -357,7 +373,8 @@ struct BrowserBench {
             table.games.push_back(makeGame(name, "Game " + name));
             table.filtered.push_back(table.games.back().get());
             if (i != 7)
-                savePictureAs(quadrantPicture(40 + i, 30, 0xFF000000u + i * 9000), folder.path + "/" + name + ".png", 24);
+                savePictureAs(quadrantPicture(40 + i, 30, 0xFF000000u + i * 9000),
+                              folder.path + "/" + name + ".png", 24);
         }
         std::ofstream(folder.path + "/g9.png") << "not a picture";
     }

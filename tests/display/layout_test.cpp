@@ -94,13 +94,22 @@ TEST(ImageBrowserLayout, GeometryBoxesCaptionsAndFrame)
 TEST(StatusBarLayout, BarsTextOriginsAndViewRectangle)
 {
     const int W = 1024, H = 768, T = 20, cw = 50;
-    const BarLayout game = gameBarLayout(-90, W, H, T, cw);
-    const BarLayout music = musicBarLayout(-90, W, H, T, cw);
-    EXPECT_EQ(game.bar, (Rect{W - T, 0, W, H}));
-    EXPECT_EQ(game.mainOrigin, (Point{W - T, H - 6}));
-    EXPECT_EQ(game.rightOrigin, (Point{W - T, cw + 6}));
-    EXPECT_EQ(music.bar, (Rect{0, 0, T, H}));
-    EXPECT_EQ(music.rightOrigin, (Point{0, cw + 6}));
+    EXPECT_EQ(gameBarLayout(-90, W, H, T, cw).bar, (Rect{W - T, 0, W, H}));
+    EXPECT_EQ(musicBarLayout(-90, W, H, T, cw).bar, (Rect{0, 0, T, H}));
+    // Texts 6 pixels in from the ends: {orientation, game main, game right, music main, music
+    // right}, as x, y pairs.
+    const int origins[][9] = {{0, 6, 748, 968, 748, 6, 0, 968, 0},
+                              {180, 1018, 20, 56, 20, 1018, 768, 56, 768},
+                              {90, 20, 6, 20, 712, 1024, 6, 1024, 712},
+                              {-90, 1004, 762, 1004, 56, 0, 762, 0, 56}};
+    for (auto& o : origins) {
+        const BarLayout game = gameBarLayout(o[0], W, H, T, cw);
+        const BarLayout music = musicBarLayout(o[0], W, H, T, cw);
+        EXPECT_EQ((std::vector{game.mainOrigin, game.rightOrigin, music.mainOrigin,
+                               music.rightOrigin}),
+                  (std::vector<Point>{{o[1], o[2]}, {o[3], o[4]}, {o[5], o[6]}, {o[7], o[8]}}))
+            << o[0];
+    }
     EXPECT_EQ(viewRectangle(-90, W, H, T, T), (Rect{T, 0, W - T, H}));
     // Each bar takes only its own side.
     EXPECT_EQ(viewRectangle(180, W, H, 20, 0), (Rect{0, 20, W, H}));

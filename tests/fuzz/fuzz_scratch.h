@@ -13,34 +13,6 @@
 
 namespace fuzz {
 
-// The scratch path for this process and `suffix` (an extension some readers look at).
-inline std::string scratchPath(const std::string& suffix)
-{
-    const bool shm = access("/dev/shm", W_OK) == 0;
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string folder = shm ? "/dev/shm" : (tmp != nullptr && *tmp ? tmp : "/tmp");
-    return folder + "/quorvane-fuzz-" + std::to_string(getpid()) + suffix;
-}
-
-// Writes `bytes` to the file at `path`, replacing it; aborts when it cannot, since every later
-// input would then test nothing.
-inline void writeScratch(const std::string& path, std::string_view bytes)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
-        std::perror(path.c_str());
-        std::abort();
-    }
-    std::fclose(file);
-}
-
-// Removes the scratch file when the process ends.
-struct ScratchFile {
-    std::string path;
-    explicit ScratchFile(const std::string& suffix) : path(scratchPath(suffix)) {}
-    ~ScratchFile() { std::remove(path.c_str()); }
-};
-
 inline std::string_view asText(const uint8_t* data, size_t size)
 {
     return std::string_view(reinterpret_cast<const char*>(data), size);
@@ -54,5 +26,33 @@ inline std::string_view asText(const uint8_t* data, size_t size)
             std::abort();                                                                      \
         }                                                                                      \
     } while (0)
+
+// This process's scratch file ending in `suffix` (an extension some readers look at), removed
+// when the process ends.
+struct ScratchFile {
+    explicit ScratchFile(const std::string& suffix)
+    {
+        const char* tmp = std::getenv("TMPDIR");
+        path = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (tmp && *tmp ? tmp : "/tmp");
+        path += "/quorvane-fuzz-" + std::to_string(getpid()) + suffix;
+    }
+    ~ScratchFile() { std::remove(path.c_str()); }
+
+    // Replaces the contents and returns the path; aborts when it cannot, since every later input
+    // would then test nothing.
+    const std::string& write(std::string_view bytes) const
+    {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        FUZZ_CHECK(file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size());
+        std::fclose(file);
+        return path;
+    }
+    const std::string& write(const uint8_t* data, size_t size) const
+    {
+        return write(asText(data, size));
+    }
+
+    std::string path;
+};
 
 }  // namespace fuzz

@@ -31,10 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         bytes = document.substr(0, head) + "<!--" + std::string(padding - 7, ' ') + "-->" +
                 document.substr(head);
     }
-    fuzz::writeScratch(scratch.path, bytes);
     ListImportCounts counts;
     std::string error;
-    const auto games = readListXml(scratch.path, &counts, &error);
+    const auto games = readListXml(scratch.write(bytes), &counts, &error);
     if (games) {
         FUZZ_CHECK(static_cast<size_t>(counts.kept) == games->size());
         for (const auto& game : *games) FUZZ_CHECK(game != nullptr);

@@ -9,9 +9,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const fuzz::ScratchFile scratch(".mp3");
-    fuzz::writeScratch(scratch.path, fuzz::asText(data, size));
     TagLibTagReader reader;
-    Song song{scratch.path, std::nullopt, std::nullopt};
+    Song song{scratch.write(data, size), std::nullopt, std::nullopt};
     readSongTags(reader, song);
     FUZZ_CHECK(!songDisplayTitle(song).empty());
     FUZZ_CHECK(!songDisplayArtist(song).empty());

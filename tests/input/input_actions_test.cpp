@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "input/fake_controller_port.h"
+#include "platform/screen.h"
 
 namespace {
 
@@ -28,6 +29,11 @@ struct Rig {
 TEST(InputActions, EachKeyActsAloneAndPlayerTwoHasNoJoystick)
 {
     Rig rig;
+    // The keys the screen reports for the arrows and Escape are the default moves.
+    const KeyMappingSettings& keys = rig.settings.Keymappings;
+    EXPECT_EQ((std::vector{keys.SelectUp, keys.SelectDown, keys.SelectPageUp, keys.SelectPageDown,
+                           keys.Exit}),
+              (std::vector<int>{kVkUp, kVkDown, kVkLeft, kVkRight, kVkEscape}));
     for (int i = 0; i < kInputActionCount; ++i) {
         const auto action = static_cast<InputAction>(i);
         const int key = actionKey(rig.settings, action);

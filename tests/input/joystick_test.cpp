@@ -34,9 +34,20 @@ TEST(JoystickMasks, NamedControllerAndSystemJoystickTables)
         int64_t mask;
         bool active;
     };
+    // Each axis direction acts only past half deflection (500 of 1000).
+    const std::pair<ControllerState (*)(int), int64_t> directions[] = {
+        {[](int v) { return axes(v, 0, 0); }, kJoystickRight},
+        {[](int v) { return axes(-v, 0, 0); }, kJoystickLeft},
+        {[](int v) { return axes(0, v, 0); }, kJoystickDown},
+        {[](int v) { return axes(0, -v, 0); }, kJoystickUp},
+        {[](int v) { return axes(0, 0, v); }, kJoystickZPositive},
+        {[](int v) { return axes(0, 0, -v); }, kJoystickZNegative},
+    };
+    for (const auto& [at, mask] : directions) {
+        EXPECT_FALSE(controllerMaskActive(at(500), mask)) << mask;
+        EXPECT_TRUE(controllerMaskActive(at(501), mask)) << mask;
+    }
     const Named named[] = {
-        {axes(500, 0, 0), kJoystickRight, false},  {axes(501, 0, 0), kJoystickRight, true},
-        {axes(0, -501, 0), kJoystickUp, true},     {axes(0, 0, -501), kJoystickZNegative, true},
         {button(1), kJoystickButton1, true},       {button(24), kJoystickButton24, true},
         {button(23), kJoystickButton24, false},    {button(1), 0x30, false},  // several bits
         {axes(1000, 0, 0), 0x40000000, false},     {axes(1000, 0, 0), -1, false},
@@ -52,7 +63,9 @@ TEST(JoystickMasks, NamedControllerAndSystemJoystickTables)
     const System system[] = {
         {52428, 32768, 0, kJoystickRight, true},  // 0.8 x 65535 = 52428.0
         {52427, 32768, 0, kJoystickRight, false}, {13107, 32768, 0, kJoystickLeft, true},
-        {13108, 32768, 0, kJoystickLeft, false},  {32768, 32768, 0x8, kJoystickButton4, true},
+        {13108, 32768, 0, kJoystickLeft, false},  {32768, 52428, 0, kJoystickDown, true},
+        {32768, 52427, 0, kJoystickDown, false},  {32768, 13107, 0, kJoystickUp, true},
+        {32768, 13108, 0, kJoystickUp, false},    {32768, 32768, 0x8, kJoystickButton4, true},
         {32768, 32768, 0xF, 256, false},  // buttons 5+ and the Z axis do not exist here
         {32768, 32768, 0xF, kJoystickZPositive, false}, {65535, 65535, 0xF, 0x11, false},
     };

@@ -5,8 +5,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <map>
+#include <semaphore>
 #include <set>
 #include <thread>
 
@@ -88,21 +88,21 @@ struct FakeTags final : TagReader {
 struct Harness {
     explicit Harness(const Names& songs, bool initNow = true)
     {
-        stream.root = tags.root = dir.path() + "/";
+        stream.root = tags.root = dir.dir() + "/";
         std::string text;
         for (const auto& song : songs) {
-            const std::string path = song.rfind('/', 0) == 0 ? song : dir.file(song);
+            const std::string path = song.rfind('/', 0) == 0 ? song : dir.path(song);
             text += path + "\n";
             if (song.rfind('/', 0) == 0 || song.rfind("missing", 0) == 0) continue;
             std::filesystem::create_directories(std::filesystem::path(path).parent_path());
             if (song.rfind("fifo", 0) == 0) {
                 EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
             } else {
-                writeBytes(path, "");
+                writeFile(path, "");
             }
         }
-        settings.PlaylistFilename = dir.file("playlist.txt");
-        writeBytes(settings.PlaylistFilename, text);
+        settings.PlaylistFilename = dir.path("playlist.txt");
+        writeFile(settings.PlaylistFilename, text);
         // Each hook queries the jukebox, as the real repaint does: this must not deadlock.
         auto log = [this](const char* event) {
             (void)jukebox.status();
@@ -123,7 +123,7 @@ struct Harness {
     }
     Names takeEvents() { return std::exchange(events, {}); }
 
-    TempDir dir;
+    TempFolder dir;
     LauncherSettings settings;
     FakeTags tags;
     FakeStream stream;
@@ -135,45 +135,30 @@ struct Harness {
 // Stands in for the audio library's thread: ends the open stream when asked and reports back.
 class AudioThread {
 public:
-    explicit AudioThread(FakeStream& stream) : stream_(stream), thread_([this] { run(); }) {}
+    explicit AudioThread(FakeStream& stream)
+        : thread_([this, &stream](std::stop_token stop) {
+              while (asked_.acquire(), !stop.stop_requested()) {
+                  stream.finish();
+                  done_.release();
+              }
+          })
+    {
+    }
     ~AudioThread()
     {
-        {
-            std::lock_guard lock(mutex_);
-            quit_ = true;
-        }
-        wake_.notify_all();
-        thread_.join();
+        thread_.request_stop();
+        asked_.release();
     }
     // Has the audio thread end the stream now; true when it did so within a generous limit.
     bool finishNow()
     {
-        std::unique_lock lock(mutex_);
-        asked_ = true;
-        wake_.notify_all();
-        return wake_.wait_for(lock, std::chrono::seconds(20), [this] { return !asked_; });
+        asked_.release();
+        return done_.try_acquire_for(std::chrono::seconds(20));
     }
 
 private:
-    void run()
-    {
-        std::unique_lock lock(mutex_);
-        while (true) {
-            wake_.wait(lock, [this] { return asked_ || quit_; });
-            if (quit_) return;
-            lock.unlock();
-            stream_.finish();
-            lock.lock();
-            asked_ = false;
-            wake_.notify_all();
-        }
-    }
-
-    FakeStream& stream_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool asked_ = false, quit_ = false;
-    std::thread thread_;
+    std::counting_semaphore<> asked_{0}, done_{0};
+    std::jthread thread_;
 };
 
 // Each rule, also with the end reported just before a game pauses the music and handled while
@@ -290,8 +275,8 @@ TEST(JukeboxTest, BrokenSongsAreSkipped)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Harness h(c.songs, false);
-        std::filesystem::remove(h.dir.file("folder"));
-        std::filesystem::create_directory(h.dir.file("folder"));
+        std::filesystem::remove(h.dir.path("folder"));
+        std::filesystem::create_directory(h.dir.path("folder"));
         h.stream.unopenable = "bad.mp3";
         h.stream.unstartable = "silent.mp3";
         h.tags.fields["silent.mp3"].id3v2Title = "Never read";
@@ -347,6 +332,7 @@ TEST(JukeboxTest, StaleEndReports)
     h.stream.neverReady = true;
     h.jukebox.stopMusic();
     EXPECT_EQ(h.stream.openPath, "last.mp3");
+    EXPECT_EQ(h.jukebox.songTimeMs() + h.jukebox.songLengthMs(), 0) << "stopped: no time shown";
     h.stream.finish();
     h.jukebox.handleSongEnded();
     EXPECT_FALSE(h.jukebox.isMusicPlaying());
@@ -354,6 +340,9 @@ TEST(JukeboxTest, StaleEndReports)
 
 TEST(JukeboxTest, WithoutPlaylistOrOutputEverythingIsIgnored)
 {
+    Harness never({"a"}, false);  // commands before the output is set up
+    never.jukebox.playMusic();
+    EXPECT_FALSE(never.jukebox.status().active || never.jukebox.isMusicPlaying());
     // Songs in the playlist, whether PlaylistFilename is set, an audio output, ready.
     for (auto [songs, named, output, ready] :
          {std::tuple{Names{"a"}, false, true, false}, {Names{"a"}, true, false, false},

@@ -29,10 +29,9 @@ TEST(PlaylistTest, LinesBecomeEntriesExactlyAsWritten)
         {a1023 + "\nx\n", {a1023, "x"}},  // a whole piece leaves no empty entry behind
         {a1023 + "\r\n", {a1023}},
     };
-    TempDir dir;
+    TempFolder dir;
     for (const auto& [content, entries] : cases) {
-        writeBytes(dir.file("list.txt"), content);
-        auto songs = loadPlaylist(dir.file("list.txt"));
+        auto songs = loadPlaylist(dir.write("list.txt", content));
         ASSERT_TRUE(songs.has_value());
         EXPECT_EQ(names(*songs), entries) << content.substr(0, 40);
     }
@@ -40,19 +39,18 @@ TEST(PlaylistTest, LinesBecomeEntriesExactlyAsWritten)
 
 TEST(PlaylistTest, BadPlaylists)
 {
-    TempDir dir;
+    TempFolder dir;
     // A FIFO would block the open for ever and /dev/zero would fill the memory.
-    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
-    for (const std::string& path : {dir.file("missing.txt"), dir.path(), std::string(),
-                                     dir.file("fifo"), std::string("/dev/zero")}) {
+    ASSERT_EQ(::mkfifo(dir.path("fifo").c_str(), 0600), 0);
+    for (const std::string& path : {dir.path("missing.txt"), dir.dir(), std::string(),
+                                     dir.path("fifo"), std::string("/dev/zero")}) {
         testing::internal::CaptureStdout();
         EXPECT_FALSE(loadPlaylist(path).has_value()) << path;
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "Failed to load playlist file\n");
     }
     std::string text;
     for (int i = 0; i < 10000; ++i) text += "song" + std::to_string(i) + ".mp3\n";
-    writeBytes(dir.file("big.txt"), text);
-    auto songs = loadPlaylist(dir.file("big.txt"));
+    auto songs = loadPlaylist(dir.write("big.txt", text));
     ASSERT_TRUE(songs);
     ASSERT_EQ(songs->size(), 10000u);
     EXPECT_EQ(songs->back().filename, "song9999.mp3");
@@ -61,8 +59,7 @@ TEST(PlaylistTest, BadPlaylists)
     std::string garbage;
     for (int i = 0; i < 5000; ++i) garbage.push_back(static_cast<char>((i * 7919) % 256));
     ASSERT_EQ(garbage.find("\r\n"), std::string::npos);
-    writeBytes(dir.file("garbage.txt"), garbage);
-    songs = loadPlaylist(dir.file("garbage.txt"));
+    songs = loadPlaylist(dir.write("garbage.txt", garbage));
     ASSERT_TRUE(songs);
     std::size_t total = 0;
     for (const Song& song : *songs) total += song.filename.size();

@@ -30,7 +30,7 @@ protected:
     void SetUp() override { ASSERT_NE(audio, nullptr) << error; }
     std::string error;
     std::unique_ptr<SdlAudio> audio = SdlAudio::create(&error);
-    TempDir dir;
+    TempFolder dir;
 };
 
 TEST(SdlAudioOpenTest, FallsBackToTheDummyDriverAndIsSingle)
@@ -49,14 +49,14 @@ TEST(SdlAudioOpenTest, FallsBackToTheDummyDriverAndIsSingle)
 
 TEST_F(SdlAudioTest, WaveSoundsAndPausedMusic)
 {
-    writeSilentWav(dir.file("tone.wav"), 300);
-    writeBytes(dir.file("text.wav"), "this is not a wave file");
+    writeSilentWav(dir.path("tone.wav"), 300);
+    writeFile(dir.path("text.wav"), "this is not a wave file");
     SoundPlayer& sounds = audio->sounds();
     auto begin = std::chrono::steady_clock::now();
-    EXPECT_TRUE(sounds.play(dir.file("tone.wav"), SoundWait::UntilDone));
+    EXPECT_TRUE(sounds.play(dir.path("tone.wav"), SoundWait::UntilDone));
     EXPECT_GE(std::chrono::steady_clock::now() - begin, 250ms) << "plays to its end";
-    EXPECT_TRUE(sounds.play(dir.file("tone.wav"), SoundWait::Async));
-    for (const std::string& bad : {dir.file("missing.wav"), dir.file("text.wav"), dir.path()}) {
+    EXPECT_TRUE(sounds.play(dir.path("tone.wav"), SoundWait::Async));
+    for (const std::string& bad : {dir.path("missing.wav"), dir.path("text.wav"), dir.dir()}) {
         EXPECT_FALSE(sounds.play(bad, SoundWait::UntilDone)) << bad;
     }
 
@@ -77,18 +77,18 @@ TEST_F(SdlAudioTest, WaveSoundsAndPausedMusic)
 
 TEST_F(SdlAudioTest, BrokenMusicFilesFailOrEndWithoutHanging)
 {
-    const std::string mp3 = readBytes(fixture("tone.mp3"));
+    const std::string mp3 = readFile(fixture("tone.mp3"));
     std::string garbage;
     for (int i = 0; i < 8192; ++i) garbage.push_back(static_cast<char>((i * 7 + i / 13) % 256));
-    writeBytes(dir.file("truncated.mp3"), mp3.substr(0, mp3.size() / 3));
-    writeBytes(dir.file("half-frame.mp3"), mp3.substr(0, 40));
-    writeBytes(dir.file("big-tag.mp3"), std::string("ID3\x03\0\0\x2F\x7F\x7F\x7F", 10) + mp3);
-    writeBytes(dir.file("garbage.mp3"), garbage);
-    std::filesystem::create_directory(dir.file("folder.mp3"));
+    writeFile(dir.path("truncated.mp3"), mp3.substr(0, mp3.size() / 3));
+    writeFile(dir.path("half-frame.mp3"), mp3.substr(0, 40));
+    writeFile(dir.path("big-tag.mp3"), std::string("ID3\x03\0\0\x2F\x7F\x7F\x7F", 10) + mp3);
+    writeFile(dir.path("garbage.mp3"), garbage);
+    std::filesystem::create_directory(dir.path("folder.mp3"));
     for (const char* name :
          {"truncated.mp3", "half-frame.mp3", "big-tag.mp3", "garbage.mp3", "folder.mp3", "none"}) {
         std::atomic<int> ends{0};
-        if (audio->music().open(dir.file(name), [&] { ++ends; }) && audio->music().start()) {
+        if (audio->music().open(dir.path(name), [&] { ++ends; }) && audio->music().start()) {
             EXPECT_TRUE(takeEnd(ends, 30000ms)) << name << ": a broken stream still ends";
         }
         audio->music().close();

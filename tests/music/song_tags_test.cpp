@@ -68,9 +68,9 @@ TEST(SongTagsTest, PriorityLengthRuleAndTrimming)
 
 TEST(SongTagsTest, TagLibReaderFindsEachFieldAndSurvivesBrokenFiles)
 {
-    const std::string audio = readBytes(fixture("tone.mp3"));
+    const std::string audio = readFile(fixture("tone.mp3"));
     ASSERT_FALSE(audio.empty());
-    TempDir dir;
+    TempFolder dir;
     TagLibTagReader reader;
     struct Case {
         const char* name;
@@ -88,8 +88,7 @@ TEST(SongTagsTest, TagLibReaderFindsEachFieldAndSurvivesBrokenFiles)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        writeBytes(dir.file("song.mp3"), c.bytes);
-        TagFields fields = reader.read(dir.file("song.mp3"));
+        TagFields fields = reader.read(dir.write("song.mp3", c.bytes));
         EXPECT_EQ(fields.id3v2Title, c.v2Title);
         EXPECT_EQ(fields.id3v2Artist, c.v2Artist);
         EXPECT_EQ(fields.id3v1Title, c.v1Title);
@@ -109,12 +108,11 @@ TEST(SongTagsTest, TagLibReaderFindsEachFieldAndSurvivesBrokenFiles)
         "",
     };
     for (const std::string& bytes : bad) {
-        writeBytes(dir.file("bad.mp3"), bytes);
-        Song song{dir.file("bad.mp3"), {}, {}};
+        Song song{dir.write("bad.mp3", bytes), {}, {}};
         readSongTags(reader, song);  // must simply return
         EXPECT_EQ(song.title.value_or("").find('\0'), std::string::npos);
     }
-    for (const std::string& path : {dir.path(), dir.file("missing.mp3")}) {
+    for (const std::string& path : {dir.dir(), dir.path("missing.mp3")}) {
         TagFields fields = reader.read(path);
         EXPECT_FALSE(fields.id3v2Title || fields.id3v2Artist || fields.id3v1Title ||
                      fields.id3v1Artist);

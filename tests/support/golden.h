@@ -19,7 +19,3 @@ struct GoldenTolerance {
 
 ::testing::AssertionResult matchesGolden(const Canvas& actual, const std::string& name,
                                          GoldenTolerance tolerance = {});
-
-// Where the goldens live and where mismatches are written.
-std::string goldenPath(const std::string& name);
-std::string goldenOutputPath(const std::string& name, const std::string& suffix);

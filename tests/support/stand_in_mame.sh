@@ -11,54 +11,36 @@
 # kills itself with the signal STAND_IN_MAME_SIGNAL (when set) or exits with STAND_IN_MAME_EXIT
 # (default 0). POSIX sh only, so it runs under dash as well as bash.
 
-if [ -n "${STAND_IN_MAME_LOG:-}" ]; then
-    {
-        echo "run"
-        echo "cwd=$(pwd)"
-        for arg in "$@"; do
-            printf 'arg=%s\n' "$arg"
-        done
-        echo "end"
-    } >> "$STAND_IN_MAME_LOG"
+log=${STAND_IN_MAME_LOG:-}
+if [ -n "$log" ]; then
+    { echo run; echo "cwd=$(pwd)"; for arg in "$@"; do printf 'arg=%s\n' "$arg"; done
+      echo end; } >> "$log"
 fi
 
+list=${STAND_IN_MAME_LIST:-} latch=${STAND_IN_MAME_LATCH:-}
 case "${1:-}" in
     -help)
-        if [ "${STAND_IN_MAME_VERSION+set}" = set ]; then
-            if [ -n "$STAND_IN_MAME_VERSION" ]; then
-                printf '%s\n' "$STAND_IN_MAME_VERSION"
-                echo "Copyright MAMEdev and contributors"
-            fi
-        else
-            echo "MAME v0.251 (stand-in)"
-            echo "Copyright MAMEdev and contributors"
-        fi
+        version=${STAND_IN_MAME_VERSION-"MAME v0.251 (stand-in)"}
+        [ -z "$version" ] || printf '%s\nCopyright MAMEdev and contributors\n' "$version"
         ;;
     -listxml)
-        if [ -n "${STAND_IN_MAME_LIST:-}" ] && [ -f "$STAND_IN_MAME_LIST" ]; then
-            if [ -n "${STAND_IN_MAME_LATCH:-}" ]; then
-                sed -n '1,/<!-- latch -->/p' "$STAND_IN_MAME_LIST"
-                waited=0
-                while [ ! -e "$STAND_IN_MAME_LATCH" ] && [ "$waited" -lt 600 ]; do
-                    sleep 0.1
-                    waited=$((waited + 1))
-                done
-                if [ ! -e "$STAND_IN_MAME_LATCH" ] && [ -n "${STAND_IN_MAME_LOG:-}" ]; then
-                    echo "latch timed out" >> "$STAND_IN_MAME_LOG"
-                fi
-                sed '1,/<!-- latch -->/d' "$STAND_IN_MAME_LIST"
-            else
-                cat "$STAND_IN_MAME_LIST"
-            fi
+        if [ -z "$list" ] || [ ! -f "$list" ]; then
+            :
+        elif [ -z "$latch" ]; then
+            cat "$list"
+        else
+            sed -n '1,/<!-- latch -->/p' "$list"
+            waited=0
+            while [ ! -e "$latch" ] && [ "$waited" -lt 600 ]; do
+                sleep 0.1
+                waited=$((waited + 1))
+            done
+            [ -e "$latch" ] || [ -z "$log" ] || echo "latch timed out" >> "$log"
+            sed '1,/<!-- latch -->/d' "$list"
         fi
         ;;
 esac
 
-if [ -n "${STAND_IN_MAME_STDERR:-}" ]; then
-    printf '%s\n' "$STAND_IN_MAME_STDERR" >&2
-fi
-
-if [ -n "${STAND_IN_MAME_SIGNAL:-}" ]; then
-    kill -s "$STAND_IN_MAME_SIGNAL" $$
-fi
+[ -z "${STAND_IN_MAME_STDERR:-}" ] || printf '%s\n' "$STAND_IN_MAME_STDERR" >&2
+[ -z "${STAND_IN_MAME_SIGNAL:-}" ] || kill -s "$STAND_IN_MAME_SIGNAL" $$
 exit "${STAND_IN_MAME_EXIT:-0}"
