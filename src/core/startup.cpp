@@ -313,8 +313,12 @@ int Launcher::run()
     if (position_.selectedIndex >= table_.filteredCount()) position_.selectedIndex = 0;
     display_->setMusicStatusQuery([this] { return jukebox_->status(); });
 
+    // The list at once; its corner pictures follow in the next frame, a moment later.
+    display_->holdCornerPictures(true);
     display_->repaintAll(*screen_);
     exitAfterFirstFrameIfAsked();
+    display_->holdCornerPictures(false);
+    display_->repaintAll(*screen_);
     screen_->hideCursor();
 
     DisplayBrowseView view(*display_, *screen_, settings_);

@@ -36,6 +36,13 @@ TEST(BrowseDisplay, GoldenFramesInEveryOrientation)
     BrowsePosition position;
     BrowseDisplay display(settings, cat.table, position);
     display.setMusicStatusQuery([] { return playingAt(65000); });
+    // A start-up's first frame leaves the corner pictures to the next one (the goldens below).
+    display.holdCornerPictures(true);
+    Canvas first(480, 360);
+    position.selectedIndex = 1;
+    display.composeFrame(first);
+    EXPECT_EQ(display.pictures().decodeCount(), 0);
+    display.holdCornerPictures(false);
     for (auto [orientation, name] : kOrientations) {
         SCOPED_TRACE(orientation);
         settings.CurrentOrientation = orientation;
