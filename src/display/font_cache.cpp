@@ -13,9 +13,9 @@ const Font& FontCache::selectFont(const std::string& face, int size, int orienta
         }
     }
     if (entries_.size() >= static_cast<std::size_t>(kCapacity)) {
-        entries_.erase(std::min_element(
-            entries_.begin(), entries_.end(),
-            [](const Entry& a, const Entry& b) { return a.lastUse < b.lastUse; }));
+        entries_.erase(
+            std::min_element(entries_.begin(), entries_.end(),
+                             [](const Entry& a, const Entry& b) { return a.lastUse < b.lastUse; }));
     }
     Entry entry;
     entry.face = face;

@@ -287,7 +287,8 @@ void ImageBrowser::draw(Canvas& frame, FontCache& fonts, PictureCache& pictures,
         if (bars_.width() < kept.width() || bars_.height() < kept.height())
             bars_ = Canvas(std::max(bars_.width(), kept.width()),
                            std::max(bars_.height(), kept.height()));
-        for (const Rect& r : outside) bars_.copyFrom(frame, r, r.left - kept.left, r.top - kept.top);
+        for (const Rect& r : outside)
+            bars_.copyFrom(frame, r, r.left - kept.left, r.top - kept.top);
         frame.roundRectOutline(corners.first.x, corners.first.y, corners.opposite.x,
                                corners.opposite.y, S, S, S, settings.PreviewHighlightBackcolor);
         for (const Rect& r : outside)

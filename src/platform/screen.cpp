@@ -67,7 +67,8 @@ namespace {
 void copyPixels(const Canvas& source, Rect part, uint8_t* to, std::size_t stride)
 {
     const Rect clipped{std::max(part.left, 0), std::max(part.top, 0),
-                       std::min(part.right, source.width()), std::min(part.bottom, source.height())};
+                       std::min(part.right, source.width()),
+                       std::min(part.bottom, source.height())};
     if (clipped.empty()) return;
     to += static_cast<std::size_t>(clipped.top - part.top) * stride +
           static_cast<std::size_t>(clipped.left - part.left) * 4;
@@ -76,8 +77,8 @@ void copyPixels(const Canvas& source, Rect part, uint8_t* to, std::size_t stride
                          static_cast<std::size_t>(clipped.left) * 4;
     const std::size_t bytes = static_cast<std::size_t>(clipped.width()) * 4;
     for (int y = 0; y < clipped.height(); ++y)
-        std::memcpy(to + static_cast<std::size_t>(y) * stride, row + static_cast<std::size_t>(y) * from,
-                    bytes);
+        std::memcpy(to + static_cast<std::size_t>(y) * stride,
+                    row + static_cast<std::size_t>(y) * from, bytes);
 }
 
 }  // namespace

@@ -318,9 +318,9 @@ void SdlScreen::presentArea(const Rect& wanted)
         // Another layout: the area is composed aside and converted.
         Canvas part(area.width(), area.height());
         layers_.composite(frame_, area, part.data(), static_cast<std::size_t>(part.stride()));
-        converted = SDL_ConvertPixels(area.width(), area.height(), SDL_PIXELFORMAT_ARGB8888,
-                                      part.data(), part.stride(), surface->format->format, to,
-                                      surface->pitch);
+        converted =
+            SDL_ConvertPixels(area.width(), area.height(), SDL_PIXELFORMAT_ARGB8888, part.data(),
+                              part.stride(), surface->format->format, to, surface->pitch);
     }
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     if (converted != 0) return;
