@@ -32,6 +32,7 @@
 #include "platform/controller.h"
 #include "platform/files.h"
 #include "platform/font.h"
+#include "platform/memory.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "platform/screen.h"
@@ -375,6 +376,7 @@ int Launcher::run()
 
 int runLauncher(const std::string& commandLine)
 {
+    shareOneHeap();
     if (isListingMode(commandLine)) return runListing();
 
     SingleInstance::Result instance = SingleInstance::acquire(kSingleInstanceName);
