@@ -32,6 +32,7 @@
 #include "platform/controller.h"
 #include "platform/files.h"
 #include "platform/font.h"
+#include "platform/memory.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "platform/screen.h"
@@ -313,8 +314,12 @@ int Launcher::run()
     if (position_.selectedIndex >= table_.filteredCount()) position_.selectedIndex = 0;
     display_->setMusicStatusQuery([this] { return jukebox_->status(); });
 
+    // The list at once; its corner pictures follow in the next frame, a moment later.
+    display_->holdCornerPictures(true);
     display_->repaintAll(*screen_);
     exitAfterFirstFrameIfAsked();
+    display_->holdCornerPictures(false);
+    display_->repaintAll(*screen_);
     screen_->hideCursor();
 
     DisplayBrowseView view(*display_, *screen_, settings_);
@@ -371,6 +376,7 @@ int Launcher::run()
 
 int runLauncher(const std::string& commandLine)
 {
+    shareOneHeap();
     if (isListingMode(commandLine)) return runListing();
 
     SingleInstance::Result instance = SingleInstance::acquire(kSingleInstanceName);

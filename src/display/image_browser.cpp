@@ -279,10 +279,22 @@ void ImageBrowser::draw(Canvas& frame, FontCache& fonts, PictureCache& pictures,
                          std::min(strip.bottom, around.bottom)};
             if (!r.empty()) outside.push_back(r);
         }
-        if (!outside.empty() && (bars_.width() != W || bars_.height() != H)) bars_ = Canvas(W, H);
-        for (const Rect& r : outside) bars_.copyFrom(frame, r, r.left, r.top);
+        // Kept aside in a canvas the size of what they cover together, not the frame's.
+        Rect kept = outside.empty() ? Rect{} : outside.front();
+        for (const Rect& r : outside)
+            kept = Rect{std::min(kept.left, r.left), std::min(kept.top, r.top),
+                        std::max(kept.right, r.right), std::max(kept.bottom, r.bottom)};
+        if (bars_.width() < kept.width() || bars_.height() < kept.height())
+            bars_ = Canvas(std::max(bars_.width(), kept.width()),
+                           std::max(bars_.height(), kept.height()));
+        for (const Rect& r : outside)
+            bars_.copyFrom(frame, r, r.left - kept.left, r.top - kept.top);
         frame.roundRectOutline(corners.first.x, corners.first.y, corners.opposite.x,
                                corners.opposite.y, S, S, S, settings.PreviewHighlightBackcolor);
-        for (const Rect& r : outside) frame.copyFrom(bars_, r, r.left, r.top);
+        for (const Rect& r : outside)
+            frame.copyFrom(bars_,
+                           Rect{r.left - kept.left, r.top - kept.top, r.right - kept.left,
+                                r.bottom - kept.top},
+                           r.left, r.top);
     }
 }

@@ -36,7 +36,7 @@ Point listTextOrigin(int orientation, const Rect& v, int i, int L)
 
 void drawListView(Canvas& canvas, FontCache& fonts, PictureCache& pictures,
                   const LauncherSettings& settings, const GameTable& table,
-                  BrowsePosition& position, const Rect& view)
+                  BrowsePosition& position, const Rect& view, bool cornerPictures)
 {
     const int N = table.filteredCount();
     if (N < 1) return;
@@ -55,7 +55,7 @@ void drawListView(Canvas& canvas, FontCache& fonts, PictureCache& pictures,
                         settings.HighlightBackcolor);
 
     const GameRecord* selected = table.filtered[s];
-    if (selected) {
+    if (selected && cornerPictures) {
         drawCornerPicture(canvas, pictures, settings, *selected, view, PictureKind::Screenshot);
         drawCornerPicture(canvas, pictures, settings, *selected, view, PictureKind::Flyer);
     }

@@ -20,7 +20,8 @@ Point listTextOrigin(int orientation, const Rect& view, int i, int lineHeight);
 
 // Draws the list view into `view` of the canvas, whose background is already filled. Applies
 // the page-scrolling rule to position.firstVisibleIndex. Nothing is drawn when the filtered view
-// is empty; a selectedIndex outside it is clamped for drawing.
+// is empty; a selectedIndex outside it is clamped for drawing. Without cornerPictures the
+// selected game's screenshot and flyer are left out.
 void drawListView(Canvas& canvas, FontCache& fonts, PictureCache& pictures,
                   const LauncherSettings& settings, const GameTable& table,
-                  BrowsePosition& position, const Rect& view);
+                  BrowsePosition& position, const Rect& view, bool cornerPictures = true);

@@ -106,7 +106,8 @@ void BrowseDisplay::composeFrame(Canvas& frame)
         imageBrowser_.draw(frame, fonts_, pictures_, settings_, table_, position_, view,
                            gameBarThickness_);
     else
-        drawListView(frame, fonts_, pictures_, settings_, table_, position_, view);
+        drawListView(frame, fonts_, pictures_, settings_, table_, position_, view,
+                     !cornerPicturesHeld_);
 }
 
 void BrowseDisplay::drawEmptyView(Canvas& frame)

@@ -53,6 +53,10 @@ public:
     void drawMusicBarOnly(Canvas& frame);
     // composeFrame into the screen's frame, then present it.
     void repaintAll(Screen& screen);
+    // While held, frames are composed without the list view's corner pictures: the first frame
+    // of a start-up reaches the screen without waiting for two pictures to be decoded, and a
+    // repaint right after brings them.
+    void holdCornerPictures(bool held) { cornerPicturesHeld_ = held; }
     // Redraws the music bar of the screen's frame and presents only the bar; does nothing when
     // the bar already shows the same texts (it is called every second). Composes and presents
     // the whole frame when the bar appears or vanishes, or when the frame was composed in
@@ -92,6 +96,7 @@ private:
     ImageBrowser imageBrowser_;
     int gameBarThickness_ = 0;
     int musicBarThickness_ = 0;
+    bool cornerPicturesHeld_ = false;
     // What the music bar last drawn reads ("" when absent) and the frame it was drawn on.
     std::string musicBarShown_;
     const Canvas* musicBarFrame_ = nullptr;

@@ -1,6 +1,7 @@
 #include "platform/screen.h"
 
 #include <algorithm>
+#include <cstring>
 
 ScreenLayer* LayerStack::find(LayerId id)
 {
@@ -59,6 +60,29 @@ std::optional<Rect> LayerStack::rect(LayerId id) const
     return std::nullopt;
 }
 
+namespace {
+
+// Copies `part` of `source` (clipped to the pixels it has) to `to`, which stands for the part's
+// top-left pixel, rows `stride` bytes apart.
+void copyPixels(const Canvas& source, Rect part, uint8_t* to, std::size_t stride)
+{
+    const Rect clipped{std::max(part.left, 0), std::max(part.top, 0),
+                       std::min(part.right, source.width()),
+                       std::min(part.bottom, source.height())};
+    if (clipped.empty()) return;
+    to += static_cast<std::size_t>(clipped.top - part.top) * stride +
+          static_cast<std::size_t>(clipped.left - part.left) * 4;
+    const std::size_t from = static_cast<std::size_t>(source.stride());
+    const uint8_t* row = source.data() + static_cast<std::size_t>(clipped.top) * from +
+                         static_cast<std::size_t>(clipped.left) * 4;
+    const std::size_t bytes = static_cast<std::size_t>(clipped.width()) * 4;
+    for (int y = 0; y < clipped.height(); ++y)
+        std::memcpy(to + static_cast<std::size_t>(y) * stride,
+                    row + static_cast<std::size_t>(y) * from, bytes);
+}
+
+}  // namespace
+
 void LayerStack::composite(const Canvas& frame, Canvas& out) const
 {
     composite(frame, out, Rect{0, 0, frame.width(), frame.height()});
@@ -67,18 +91,34 @@ void LayerStack::composite(const Canvas& frame, Canvas& out) const
 void LayerStack::composite(const Canvas& frame, Canvas& out, const Rect& area) const
 {
     const Rect clip{std::max(area.left, 0), std::max(area.top, 0),
-                    std::min(area.right, frame.width()), std::min(area.bottom, frame.height())};
+                    std::min({area.right, frame.width(), out.width()}),
+                    std::min({area.bottom, frame.height(), out.height()})};
     if (clip.empty()) return;
-    out.copyFrom(frame, clip, clip.left, clip.top);
+    const std::size_t stride = static_cast<std::size_t>(out.stride());
+    composite(frame, clip,
+              out.data() + static_cast<std::size_t>(clip.top) * stride +
+                  static_cast<std::size_t>(clip.left) * 4,
+              stride);
+}
+
+void LayerStack::composite(const Canvas& frame, const Rect& area, uint8_t* pixels,
+                           std::size_t stride) const
+{
+    if (area.empty()) return;
+    copyPixels(frame, area, pixels, stride);
     for (const auto& layer : layers_) {
         if (!layer.visible) continue;
         // The part of the layer inside the area, in the layer's own coordinates.
-        const Rect part{std::max(clip.left, layer.rect.left) - layer.rect.left,
-                        std::max(clip.top, layer.rect.top) - layer.rect.top,
-                        std::min(clip.right, layer.rect.right) - layer.rect.left,
-                        std::min(clip.bottom, layer.rect.bottom) - layer.rect.top};
+        const Rect part{std::max(area.left, layer.rect.left) - layer.rect.left,
+                        std::max(area.top, layer.rect.top) - layer.rect.top,
+                        std::min(area.right, layer.rect.right) - layer.rect.left,
+                        std::min(area.bottom, layer.rect.bottom) - layer.rect.top};
         if (part.empty()) continue;
-        out.copyFrom(layer.canvas, part, layer.rect.left + part.left, layer.rect.top + part.top);
+        const int x = layer.rect.left + part.left - area.left;
+        const int y = layer.rect.top + part.top - area.top;
+        copyPixels(layer.canvas, part,
+                   pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 4,
+                   stride);
     }
 }
 

@@ -10,6 +10,8 @@
 // saveScreenshot() does the same on demand.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -182,6 +184,11 @@ public:
     // only (clipped to the frame).
     void composite(const Canvas& frame, Canvas& out) const;
     void composite(const Canvas& frame, Canvas& out, const Rect& area) const;
+    // The same into raw 32-bit pixels in the frame's layout: `area` must lie within the frame,
+    // `pixels` is where its top-left pixel goes and rows are `stride` bytes apart. Lets the real
+    // screen compose straight into the window's own memory.
+    void composite(const Canvas& frame, const Rect& area, uint8_t* pixels,
+                   std::size_t stride) const;
 
 private:
     ScreenLayer* find(LayerId id);

@@ -7,7 +7,8 @@
 // The frame is composed in software, so the window surface (shared memory with the X server)
 // is the cheapest way to the display: a changed rectangle costs only its own pixels, where a
 // renderer would upload and draw the whole frame (through a software OpenGL when there is no
-// GPU) for every update.
+// GPU) for every update. The frame and the layers are composed straight into that surface, so
+// no second full-screen picture is kept; a screenshot reads the surface back.
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -163,16 +164,17 @@ private:
     static Uint32 onTimer(Uint32 interval, void* param);
     bool startVideo(std::string* error);
     static void onDisplayLost(void* screen);
-    // After a change of the window's size: the frame and the composed picture at the new size.
+    // After a change of the window's size: the frame at the new size.
     bool followWindowSize();
+    // The window surface when it holds the whole last presented frame in the frame's own
+    // layout, else null.
+    SDL_Surface* presentedSurface();
     void pushUser(ScreenEventType type, int timerId);
     // Our event for an SDL event, nothing for one we do not pass on.
     std::optional<ScreenEvent> translate(const SDL_Event& event);
 
     bool videoStarted_ = false;
     std::unique_ptr<SDL_Window, WindowDeleter> window_;
-    Canvas composed_;
-    bool composedValid_ = false;
     // The window surface last drawn to: a new one (after a change of size or full-screen state)
     // holds nothing yet, so the next update sends the whole frame.
     SDL_Surface* lastSurface_ = nullptr;
@@ -225,7 +227,6 @@ bool SdlScreen::init(const std::string& title, std::string* error)
     userEvent_ = SDL_RegisterEvents(1);
     if (userEvent_ == static_cast<Uint32>(-1)) return fail("user events");
     frame_ = Canvas(mode.w, mode.h);
-    composed_ = Canvas(mode.w, mode.h);
     watchForDisplayLoss(window_.get(), &SdlScreen::onDisplayLost, this);
     SDL_StopTextInput();
     if (const char* path = std::getenv("QUORVANE_SCREENSHOT"); path && *path)
@@ -267,8 +268,6 @@ bool SdlScreen::followWindowSize()
     SDL_GetWindowSize(window_.get(), &w, &h);
     if (w <= 0 || h <= 0 || (w == frame_.width() && h == frame_.height())) return false;
     frame_ = Canvas(w, h);
-    composed_ = Canvas(w, h);
-    composedValid_ = false;
     surfaceStale_ = true;
     return true;
 }
@@ -286,58 +285,79 @@ void SdlScreen::show()
 
 void SdlScreen::present() { presentArea(Rect{0, 0, frame_.width(), frame_.height()}); }
 
+// The usual 32-bit X visual has the frame's own layout (its fourth byte is ignored), so the frame
+// is composed into it as it is: SDL's general conversion costs several times as much, tens of
+// milliseconds for a whole frame on a small cabinet PC.
+bool hasFrameLayout(const SDL_Surface* surface)
+{
+    return surface->format->format == SDL_PIXELFORMAT_ARGB8888 ||
+           surface->format->format == SDL_PIXELFORMAT_RGB888;
+}
+
 void SdlScreen::presentArea(const Rect& wanted)
 {
     if (displayLost_) return;
     SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
     if (surface != lastSurface_) surfaceStale_ = true;
     lastSurface_ = surface;
-    Rect area = wanted;
-    if (surfaceStale_ || !composedValid_) area = Rect{0, 0, frame_.width(), frame_.height()};
-    area = Rect{std::max(area.left, 0), std::max(area.top, 0),
-                std::min(area.right, frame_.width()), std::min(area.bottom, frame_.height())};
-    if (area.empty()) return;
-    layers_.composite(frame_, composed_, area);
-    composedValid_ = true;
-    if (!screenshotPath_.empty()) composed_.savePng(screenshotPath_);
     if (!surface) return;
+    Rect area = surfaceStale_ ? Rect{0, 0, frame_.width(), frame_.height()} : wanted;
     // The surface may be smaller than the frame while the window manager resizes the window.
-    area.right = std::min(area.right, surface->w);
-    area.bottom = std::min(area.bottom, surface->h);
+    area = Rect{std::max(area.left, 0), std::max(area.top, 0),
+                std::min({area.right, frame_.width(), surface->w}),
+                std::min({area.bottom, frame_.height(), surface->h})};
     if (area.empty()) return;
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
-    const uint8_t* from = composed_.data() + static_cast<std::size_t>(area.top) * composed_.stride() +
-                          static_cast<std::size_t>(area.left) * 4;
     uint8_t* to = static_cast<uint8_t*>(surface->pixels) +
                   static_cast<std::size_t>(area.top) * surface->pitch +
                   static_cast<std::size_t>(area.left) * surface->format->BytesPerPixel;
     int converted = 0;
-    const Uint32 target = surface->format->format;
-    if (target == SDL_PIXELFORMAT_ARGB8888 || target == SDL_PIXELFORMAT_RGB888) {
-        // The usual 32-bit X visual has the frame's own layout (its fourth byte is ignored), so
-        // rows are copied as they are: SDL's general conversion costs several times as much,
-        // tens of milliseconds for a whole frame on a small cabinet PC.
-        const std::size_t bytes = static_cast<std::size_t>(area.width()) * 4;
-        for (int y = 0; y < area.height(); ++y)
-            std::memcpy(to + static_cast<std::size_t>(y) * surface->pitch,
-                        from + static_cast<std::size_t>(y) * composed_.stride(), bytes);
+    if (hasFrameLayout(surface)) {
+        layers_.composite(frame_, area, to, static_cast<std::size_t>(surface->pitch));
     } else {
-        converted = SDL_ConvertPixels(area.width(), area.height(), SDL_PIXELFORMAT_ARGB8888, from,
-                                      composed_.stride(), target, to, surface->pitch);
+        // Another layout: the area is composed aside and converted.
+        Canvas part(area.width(), area.height());
+        layers_.composite(frame_, area, part.data(), static_cast<std::size_t>(part.stride()));
+        converted =
+            SDL_ConvertPixels(area.width(), area.height(), SDL_PIXELFORMAT_ARGB8888, part.data(),
+                              part.stride(), surface->format->format, to, surface->pitch);
     }
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     if (converted != 0) return;
     const SDL_Rect rect{area.left, area.top, area.width(), area.height()};
     if (SDL_UpdateWindowSurfaceRects(window_.get(), &rect, 1) == 0) surfaceStale_ = false;
+    if (!screenshotPath_.empty()) saveScreenshot(screenshotPath_);
+}
+
+SDL_Surface* SdlScreen::presentedSurface()
+{
+    SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
+    if (!surface || surface != lastSurface_ || surfaceStale_ || !hasFrameLayout(surface) ||
+        surface->w < frame_.width() || surface->h < frame_.height() || SDL_MUSTLOCK(surface))
+        return nullptr;
+    return surface;
 }
 
 bool SdlScreen::saveScreenshot(const std::string& path)
 {
-    if (!composedValid_) {
-        layers_.composite(frame_, composed_);
-        composedValid_ = true;
+    Canvas shot(frame_.width(), frame_.height());
+    if (shot.width() == 0) return false;
+    SDL_Surface* surface = presentedSurface();
+    if (!surface) {
+        // Nothing whole on the screen yet: the picture as it would be presented now.
+        layers_.composite(frame_, shot);
+        return shot.savePng(path);
     }
-    return composed_.savePng(path);
+    uint8_t* to = shot.data();
+    const auto* from = static_cast<const uint8_t*>(surface->pixels);
+    for (int y = 0; y < shot.height(); ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(to + static_cast<std::size_t>(y) * shot.stride());
+        std::memcpy(row, from + static_cast<std::size_t>(y) * surface->pitch,
+                    static_cast<std::size_t>(shot.width()) * 4);
+        // The display ignores the fourth byte; a picture file needs it opaque.
+        for (int x = 0; x < shot.width(); ++x) row[x] |= 0xFF000000u;
+    }
+    return shot.savePng(path);
 }
 
 void SdlScreen::pushUser(ScreenEventType type, int timerId)

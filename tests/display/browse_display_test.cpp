@@ -36,6 +36,13 @@ TEST(BrowseDisplay, GoldenFramesInEveryOrientation)
     BrowsePosition position;
     BrowseDisplay display(settings, cat.table, position);
     display.setMusicStatusQuery([] { return playingAt(65000); });
+    // A start-up's first frame leaves the corner pictures to the next one (the goldens below).
+    display.holdCornerPictures(true);
+    Canvas first(480, 360);
+    position.selectedIndex = 1;
+    display.composeFrame(first);
+    EXPECT_EQ(display.pictures().decodeCount(), 0);
+    display.holdCornerPictures(false);
     for (auto [orientation, name] : kOrientations) {
         SCOPED_TRACE(orientation);
         settings.CurrentOrientation = orientation;
@@ -219,7 +226,7 @@ TEST(BrowseDisplay, EmptyViewSaysWhyInEveryOrientation)
     }
 }
 
-TEST(FontCache, OneEntryPerKey)
+TEST(FontCache, OneEntryPerKeyAndTheLongestUnusedGoes)
 {
     FontCache cache;
     const Font& plain = cache.selectFont("Liberation Sans", 18, 0, 0);
@@ -233,4 +240,18 @@ TEST(FontCache, OneEntryPerKey)
     cache.selectFont(longFace.substr(0, 31), 12, 0, 0);  // the key keeps the whole name
     EXPECT_EQ(cache.size(), 7);
     EXPECT_EQ(cache.selectFont("Liberation Sans", 18, -90, 0).escapement(), 900);
+    // Settings changed again and again: the cache stays at its capacity, the font in steady use
+    // is never made again, and the fonts a drawing holds at once stay valid (read under ASan).
+    const int made = cache.made();
+    const int sizes = 3 * FontCache::kCapacity;
+    for (int size = 30; size < 30 + sizes; ++size) {
+        const Font& steady = cache.selectFont("Liberation Sans", 18, 0, 0);
+        const Font& changed = cache.selectFont("Liberation Sans", size, 0, 0);
+        EXPECT_EQ(steady.pixelHeight(), 24);
+        EXPECT_EQ(changed.pixelHeight(), fontPixelHeight(size));
+    }
+    EXPECT_EQ(cache.size(), FontCache::kCapacity);
+    EXPECT_EQ(cache.made(), made + sizes);
+    cache.selectFont("Liberation Sans", 18, 0, 1);  // long unused: made again
+    EXPECT_EQ(cache.made(), made + sizes + 1);
 }

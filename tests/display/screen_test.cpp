@@ -55,10 +55,12 @@ TEST(SdlScreen, PresentsLayersAndPumpsEvents)
     screen->present();
     screen->frame().fillRect({0, 0, 5, 5}, 0xFF0000);
     screen->presentArea({0, 0, 5, 5});
+    screen->frame().fillRect({0, 0, 1, 1}, 0xFFFFFF);  // drawn, not presented
     TempFolder folder("screen");
     ASSERT_TRUE(screen->saveScreenshot(folder.path + "/shot.png"));
     auto saved = Canvas::loadPng(folder.path + "/shot.png");
     ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->pixel(0, 0), 0xFF0000FFu);  // the screen's picture, read back
     EXPECT_EQ(saved->pixel(2, 2), 0xFF0000FFu);
     EXPECT_EQ(saved->pixel(7, 7), 0xFF00FF00u);
     EXPECT_EQ(saved->pixel(15, 15), 0xFFFF0000u);

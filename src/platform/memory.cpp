@@ -1,0 +1,5 @@
+#include "platform/memory.h"
+
+#include <malloc.h>
+
+void shareOneHeap() { mallopt(M_ARENA_MAX, 1); }
