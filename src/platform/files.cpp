@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/file_descriptor.h"
+
 namespace {
 
 constexpr std::string_view kTemporaryMark = ".quorvane-tmp";
@@ -41,29 +43,6 @@ std::string nameOf(const std::string& path)
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
-
-// Closes a descriptor on every path out of a function.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports the result, which matters after writing (NFS reports errors here).
-    int close()
-    {
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-
-private:
-    int fd_;
-};
 
 // Writes all of `data`, retrying short writes and interrupted calls.
 bool writeAll(int fd, const char* data, size_t size)

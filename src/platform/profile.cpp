@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/file_descriptor.h"
 #include "platform/files.h"
 
 namespace {
@@ -45,29 +46,6 @@ std::string systemError(const std::string& what, int error)
 {
     return what + ": " + std::strerror(error);
 }
-
-// Closes a descriptor on every path out of a function.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports the result, which matters after writing (NFS reports errors here).
-    int close()
-    {
-        int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-
-private:
-    int fd_;
-};
 
 }  // namespace
 
