@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 
 #include <spng.h>
@@ -104,42 +105,24 @@ std::vector<unsigned char> encodePng(const Picture& picture, int layout)
     spng_ihdr header{};
     header.width = static_cast<uint32_t>(w);
     header.height = static_cast<uint32_t>(h);
-    int channels = 1;
-    switch (layout) {
-        case 64:
-            header.bit_depth = 16;
-            header.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
-            channels = 4;
-            break;
-        case 32:
-            header.bit_depth = 8;
-            header.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
-            channels = 4;
-            break;
-        case 24:
-            header.bit_depth = 8;
-            header.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
-            channels = 3;
-            break;
-        case 108:
-            header.bit_depth = 8;
-            header.color_type = SPNG_COLOR_TYPE_GRAYSCALE;
-            break;
-        case 8:
-            header.bit_depth = 8;
-            header.color_type = SPNG_COLOR_TYPE_INDEXED;
-            break;
-        case 4:
-            header.bit_depth = 4;
-            header.color_type = SPNG_COLOR_TYPE_INDEXED;
-            break;
-        case 1:
-            header.bit_depth = 1;
-            header.color_type = SPNG_COLOR_TYPE_INDEXED;
-            break;
-        default:
-            return {};
-    }
+    // The layouts a test can ask for: bits per pixel as the picture tests name them.
+    struct Layout {
+        int layout;
+        uint8_t bitDepth;
+        uint8_t colorType;
+        int channels;
+    };
+    static constexpr Layout kLayouts[] = {
+        {64, 16, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, 4}, {32, 8, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, 4},
+        {24, 8, SPNG_COLOR_TYPE_TRUECOLOR, 3},        {108, 8, SPNG_COLOR_TYPE_GRAYSCALE, 1},
+        {8, 8, SPNG_COLOR_TYPE_INDEXED, 1},           {4, 4, SPNG_COLOR_TYPE_INDEXED, 1},
+        {1, 1, SPNG_COLOR_TYPE_INDEXED, 1}};
+    const auto found = std::find_if(std::begin(kLayouts), std::end(kLayouts),
+                                    [&](const Layout& l) { return l.layout == layout; });
+    if (found == std::end(kLayouts)) return {};
+    header.bit_depth = found->bitDepth;
+    header.color_type = found->colorType;
+    const int channels = found->channels;
     Context context(spng_ctx_new(SPNG_CTX_ENCODER));
     if (!context) return {};
     spng_ctx* png = context.get();
