@@ -1,6 +1,7 @@
-// The file is fed to libxml2's push parser in chunks and read through SAX events: no tree is
-// built and a text arrives in small pieces, so a file of any size, or an entry with an absurdly
-// long text, is read in bounded memory. (A text reader would hold each text node whole.)
+// The file is fed to libxml2's push parser in chunks (the loop the list and cache readers use)
+// and read through SAX events: no tree is built and a text arrives in small pieces, so a file
+// of any size, or an entry with an absurdly long text, is read in bounded memory. (A text
+// reader would hold each text node whole.)
 #include "catalogue/history_xml.h"
 
 #include <cstdio>
@@ -13,21 +14,12 @@
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 
-namespace {
+#include "catalogue/xml_stream.h"
 
-constexpr std::size_t kChunkBytes = 256 * 1024;
+namespace {
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
-};
-struct ContextDeleter {
-    void operator()(xmlParserCtxt* context) const
-    {
-        // The default DTD handlers may have made a document to hold a DTD.
-        if (context->myDoc != nullptr) xmlFreeDoc(context->myDoc);
-        context->myDoc = nullptr;
-        xmlFreeParserCtxt(context);
-    }
 };
 
 std::string_view view(const xmlChar* text)
@@ -116,6 +108,9 @@ public:
 
     static void onError(void* context, xmlError* error)
     {
+        // Some faults are reported while the parser is created, before the reader is attached.
+        auto* parser = static_cast<xmlParserCtxt*>(context);
+        if (parser == nullptr || parser->_private == nullptr) return;
         HistoryReader& r = of(context);
         if (error == nullptr || error->level < XML_ERR_ERROR || !r.firstError_.empty()) return;
         std::string text = error->message != nullptr ? error->message : "not well formed";
@@ -214,31 +209,22 @@ bool looksLikeXmlFile(const std::string& path)
 
 int loadHistoryXml(const std::string& path, GameTable& table)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return fail(path, "it cannot be opened");
-
-    std::vector<char> chunk(kChunkBytes);
-    std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
-    xmlSAXHandler sax = makeHandler();
-    std::unique_ptr<xmlParserCtxt, ContextDeleter> context(
-        xmlCreatePushParserCtxt(&sax, nullptr, chunk.data(), static_cast<int>(got), path.c_str()));
-    if (!context) return fail(path, "the XML parser cannot be set up");
-    xmlCtxtUseOptions(context.get(), XML_PARSE_NONET);
     HistoryReader reader(table);
-    context->_private = &reader;
-
-    bool readFailed = false;
-    while (context->wellFormed) {
-        got = std::fread(chunk.data(), 1, chunk.size(), file.get());
-        const bool end = got == 0;
-        readFailed = end && std::ferror(file.get()) != 0;
-        xmlParseChunk(context.get(), chunk.data(), static_cast<int>(got), end ? 1 : 0);
-        if (end) break;
-    }
-    if (readFailed) return fail(path, "a read error");
-    if (!context->wellFormed) {
-        return fail(
-            path, reader.firstError().empty() ? "it is not well-formed XML" : reader.firstError());
+    xmlSAXHandler sax = makeHandler();
+    switch (xml_stream::pushParseFile(path, sax, &reader)) {
+        case xml_stream::PushOutcome::NotRegularFile:
+            return fail(path, "it is not a regular file");
+        case xml_stream::PushOutcome::CannotOpen:
+            return fail(path, "it cannot be opened");
+        case xml_stream::PushOutcome::NoParser:
+            return fail(path, "the XML parser cannot be set up");
+        case xml_stream::PushOutcome::ReadFailed:
+            return fail(path, "a read error");
+        case xml_stream::PushOutcome::Stopped:
+            return fail(path, reader.firstError().empty() ? "it is not well-formed XML"
+                                                          : reader.firstError());
+        case xml_stream::PushOutcome::Parsed:
+            break;
     }
     if (!reader.sawEntry()) {
         std::fprintf(stderr, "The history file [%s] holds no <entry>; no game gets a text\n",

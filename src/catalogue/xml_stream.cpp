@@ -191,33 +191,26 @@ bool parserStopped(const xmlParserCtxt& context, int result)
            (result != XML_ERR_OK && (context.disableSAX != 0 || context.instate == XML_PARSER_EOF));
 }
 
-bool parseFile(const std::string& path, SaxHandler& handler, std::string* error,
-               const GrowingFile* growing)
+PushOutcome pushParseFile(const std::string& path, xmlSAXHandler& sax, void* user,
+                          const GrowingFile* growing)
 {
-    const auto fail = [error](const std::string& reason) {
-        if (error != nullptr) *error = reason;
-        return false;
-    };
     // Opening a FIFO or a device would block or never end.
     std::error_code statError;
     const auto status = std::filesystem::status(path, statError);
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        return fail(path + " is not a regular file");
+        return PushOutcome::NotRegularFile;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return fail("cannot open " + path);
+    if (!file) return PushOutcome::CannotOpen;
 
-    // Created without its first bytes, so that the driver is attached before the parser can
-    // report anything about them.
-    xmlSAXHandler sax = makeHandler();
+    // Created without its first bytes, so that `user` is attached before the parser can report
+    // anything about them.
     std::unique_ptr<xmlParserCtxt, ContextDeleter> context(
         xmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, path.c_str()));
-    if (!context) return fail("cannot create the XML parser");
-    Driver driver(handler);
-    context->_private = &driver;
+    if (!context) return PushOutcome::NoParser;
+    xmlCtxtUseOptions(context.get(), XML_PARSE_NONET);
+    context->_private = user;
 
     std::vector<char> chunk(kChunkBytes);
-    bool stopped = false;
-    bool readFailed = false;
     for (;;) {
         // Asked before the read, so that bytes written just before the writer ended are read;
         // the end-of-file mark is sticky and would hide them.
@@ -226,25 +219,43 @@ bool parseFile(const std::string& path, SaxHandler& handler, std::string* error,
         const size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
         if (got > 0) {
             const int result = xmlParseChunk(context.get(), chunk.data(), static_cast<int>(got), 0);
-            if (parserStopped(*context, result)) {
-                stopped = true;
-                break;
-            }
+            if (parserStopped(*context, result)) return PushOutcome::Stopped;
             continue;
         }
-        if (std::ferror(file.get()) != 0) {
-            readFailed = true;
-            break;
-        }
+        if (std::ferror(file.get()) != 0) return PushOutcome::ReadFailed;
         if (writerDone) break;
         growing->waitForMore();
     }
-    if (!stopped && !readFailed) {
-        stopped = parserStopped(*context, xmlParseChunk(context.get(), nullptr, 0, 1));
-    }
+    return parserStopped(*context, xmlParseChunk(context.get(), nullptr, 0, 1))
+               ? PushOutcome::Stopped
+               : PushOutcome::Parsed;
+}
+
+bool parseFile(const std::string& path, SaxHandler& handler, std::string* error,
+               const GrowingFile* growing)
+{
+    const auto fail = [error](const std::string& reason) {
+        if (error != nullptr) *error = reason;
+        return false;
+    };
+    xmlSAXHandler sax = makeHandler();
+    Driver driver(handler);
+    const PushOutcome outcome = pushParseFile(path, sax, &driver, growing);
     driver.finish();
-    if (readFailed) return fail("the file cannot be read");
-    if (stopped || !driver.rootClosed()) {
+    switch (outcome) {
+        case PushOutcome::NotRegularFile:
+            return fail(path + " is not a regular file");
+        case PushOutcome::CannotOpen:
+            return fail("cannot open " + path);
+        case PushOutcome::NoParser:
+            return fail("cannot create the XML parser");
+        case PushOutcome::ReadFailed:
+            return fail("the file cannot be read");
+        case PushOutcome::Stopped:
+        case PushOutcome::Parsed:
+            break;
+    }
+    if (outcome == PushOutcome::Stopped || !driver.rootClosed()) {
         return fail(driver.firstError().empty()
                         ? "the document is not well formed, or not readable in its encoding"
                         : driver.firstError());

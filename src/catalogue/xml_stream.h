@@ -1,6 +1,6 @@
-// Helpers shared by the two XML readers of the catalogue (the emulator's list and the game
-// cache): a SAX driver that feeds a file to libxml2's push parser in chunks, the attribute view
-// it hands out and the atoi-style number reading both formats use.
+// Helpers shared by the XML readers of the catalogue (the emulator's list, the game cache and
+// the history file): a SAX driver that feeds a file to libxml2's push parser in chunks, the
+// attribute view it hands out and the atoi-style number reading the list and cache use.
 //
 // SAX keeps no tree and no per-node objects: memory stays bounded by the chunk size however long
 // the document is, and the emulator's full list (hundreds of megabytes) is read in about the
@@ -75,6 +75,16 @@ struct GrowingFile {
 // With `growing`, the file is read while it is being written.
 bool parseFile(const std::string& path, SaxHandler& handler, std::string* error,
                const GrowingFile* growing = nullptr);
+
+// The chunked push-parse loop behind parseFile, for a reader with SAX callbacks of its own:
+// feeds the file at `path` to libxml2's push parser with `sax`, with `user` as the parser
+// context's `_private` (set before any byte is parsed, so every callback finds it; an error
+// callback must still allow for a null `_private`, as the parser reports some faults while it
+// is created). Stopped covers a fatal error and a halt on an encoding error; it is never taken
+// for the end of the document.
+enum class PushOutcome { Parsed, NotRegularFile, CannotOpen, NoParser, ReadFailed, Stopped };
+PushOutcome pushParseFile(const std::string& path, xmlSAXHandler& sax, void* user,
+                          const GrowingFile* growing = nullptr);
 
 // Reads a decimal number the way the C library's atoi does: white space skipped, an optional
 // sign, digits up to the first non-digit; no digits give 0.
