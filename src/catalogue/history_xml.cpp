@@ -5,7 +5,6 @@
 #include "catalogue/history_xml.h"
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -166,11 +165,7 @@ private:
 // also keeps a hostile file from multiplying its size.
 xmlSAXHandler makeHandler()
 {
-    xmlSAXHandler sax;
-    std::memset(&sax, 0, sizeof sax);
-    xmlSAXVersion(&sax, 2);
-    sax.startElement = nullptr;
-    sax.endElement = nullptr;
+    xmlSAXHandler sax = xml_stream::saxHandlerWithDefaults();
     sax.startElementNs = &HistoryReader::onStart;
     sax.endElementNs = &HistoryReader::onEnd;
     sax.characters = &HistoryReader::onCharacters;
@@ -179,9 +174,6 @@ xmlSAXHandler makeHandler()
     sax.comment = nullptr;
     sax.processingInstruction = nullptr;
     sax.reference = nullptr;
-    sax.warning = nullptr;
-    sax.error = nullptr;
-    sax.fatalError = nullptr;
     sax.serror = &HistoryReader::onError;
     return sax;
 }

@@ -145,11 +145,7 @@ private:
 // need); the element and text events come to the driver instead of a tree builder.
 xmlSAXHandler makeHandler()
 {
-    xmlSAXHandler sax;
-    std::memset(&sax, 0, sizeof sax);
-    xmlSAXVersion(&sax, 2);
-    sax.startElement = nullptr;
-    sax.endElement = nullptr;
+    xmlSAXHandler sax = saxHandlerWithDefaults();
     sax.startElementNs = &Driver::onStart;
     sax.endElementNs = &Driver::onEnd;
     sax.characters = &Driver::onCharacters;
@@ -158,14 +154,24 @@ xmlSAXHandler makeHandler()
     sax.comment = &Driver::onComment;
     sax.processingInstruction = &Driver::onProcessingInstruction;
     sax.reference = &Driver::onReference;
-    sax.warning = nullptr;
-    sax.error = nullptr;
-    sax.fatalError = nullptr;
     sax.serror = &Driver::onError;
     return sax;
 }
 
 }  // namespace
+
+xmlSAXHandler saxHandlerWithDefaults()
+{
+    xmlSAXHandler sax;
+    std::memset(&sax, 0, sizeof sax);
+    xmlSAXVersion(&sax, 2);
+    sax.startElement = nullptr;
+    sax.endElement = nullptr;
+    sax.warning = nullptr;
+    sax.error = nullptr;
+    sax.fatalError = nullptr;
+    return sax;
+}
 
 std::string Attributes::decodeAmpersands(std::string_view value)
 {

@@ -76,6 +76,11 @@ struct GrowingFile {
 bool parseFile(const std::string& path, SaxHandler& handler, std::string* error,
                const GrowingFile* growing = nullptr);
 
+// libxml2's SAX2 default handlers (they keep their work on the DTD, which entity references
+// need) with the element events and the old error callbacks taken out: a reader sets its own
+// startElementNs, endElementNs, text callbacks and serror.
+xmlSAXHandler saxHandlerWithDefaults();
+
 // The chunked push-parse loop behind parseFile, for a reader with SAX callbacks of its own:
 // feeds the file at `path` to libxml2's push parser with `sax`, with `user` as the parser
 // context's `_private` (set before any byte is parsed, so every callback finds it; an error
