@@ -324,7 +324,13 @@ int Launcher::run()
 
     DisplayBrowseView view(*display_, *screen_, settings_);
     GameLauncher launcher(settings_, *screen_, boxes_,
-                          LaunchHooks{mameOptionsFromFile(settingsPath_), nullptr,
+                          LaunchHooks{mameOptionsFromFile(settingsPath_),
+                                      // The launcher only waits while a game runs: the heap's
+                                      // free pages go to the emulator.
+                                      [](const ProcessRequest& request) {
+                                          returnFreeMemory();
+                                          return runProcess(request);
+                                      },
                                       [this] { return jukebox_->isMusicPlaying(); },
                                       [this](bool paused) { jukebox_->pauseMusic(paused); },
                                       nullptr, [this] { jukebox_->handleSongEnded(); }});

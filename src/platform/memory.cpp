@@ -3,3 +3,5 @@
 #include <malloc.h>
 
 void shareOneHeap() { mallopt(M_ARENA_MAX, 1); }
+
+void returnFreeMemory() { malloc_trim(0); }
