@@ -397,5 +397,7 @@ int runLauncher(const std::string& commandLine)
     }
 
     Launcher launcher(settingsPathFor(commandLine), std::move(notice));
-    return launcher.run();
+    const int status = launcher.run();
+    setExitStatusIfDisplayLostWhileClosing(status);
+    return status;
 }

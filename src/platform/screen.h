@@ -282,6 +282,12 @@ private:
 // "dummy"). GUI thread.
 std::unique_ptr<Screen> createSdlScreen(const std::string& title, std::string* error);
 
+// The exit status the process ends with when the X server goes away while the real screen is
+// being destroyed: closing a window waits for the server's answer, which then never comes, so
+// the process ends at once (everything else has been done by then). Set it before destroying
+// the screen; 0 until set.
+void setExitStatusIfDisplayLostWhileClosing(int status);
+
 // For the start-up benchmark: when QUORVANE_EXIT_AFTER_FIRST_FRAME=1, writes the process's CPU
 // time (its own and its finished children's) and peak memory to standard error as one
 // "first-frame ..." line and ends the process at once; otherwise does nothing.

@@ -27,6 +27,8 @@ namespace {
 
 constexpr int kJoystickPollMs = 20;  // the pace of the launcher's idle loop before waitEvent
 
+std::atomic<int> exitStatusIfLostWhileClosing{0};
+
 struct WindowDeleter {
     void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
 };
@@ -188,6 +190,9 @@ private:
     // that it still saves its settings.
     std::atomic<bool> displayLost_{false};
     bool lossReported_ = false;
+    // The window is being destroyed: a loss now would leave SDL waiting for ever for the
+    // server's answer, so it ends the process instead.
+    std::atomic<bool> closing_{false};
     std::string screenshotPath_;
 };
 
@@ -195,6 +200,8 @@ SdlScreen::~SdlScreen()
 {
     for (auto& timer : timers_)
         if (timer->running.exchange(false)) SDL_RemoveTimer(timer->sdlId);
+    closing_ = true;
+    if (!displayLost_) checkDisplayConnection(window_.get());
     if (displayLost_) {
         // Closing a window or a connection waits for the server's answer, which never comes:
         // both are left to the end of the process.
@@ -259,7 +266,12 @@ void SdlScreen::onDisplayLost(void* screen)
 {
     // Inside Xlib, on whichever thread met the lost connection: only noted here; the next look
     // for an event turns it into a Quit.
-    static_cast<SdlScreen*>(screen)->displayLost_ = true;
+    auto* self = static_cast<SdlScreen*>(screen);
+    self->displayLost_ = true;
+    if (self->closing_) {
+        std::fflush(nullptr);
+        std::_Exit(exitStatusIfLostWhileClosing.load());
+    }
 }
 
 bool SdlScreen::followWindowSize()
@@ -497,6 +509,10 @@ std::optional<ScreenEvent> SdlScreen::waitEvent(int timeoutMs)
 
 void SdlScreen::suspendForChild()
 {
+    // Hiding and showing the window wait for the server's answer: with the server gone they
+    // would wait for ever, so the connection is checked first and a lost one left alone.
+    checkDisplayConnection(window_.get());
+    if (displayLost_) return;
     SDL_SetWindowGrab(window_.get(), SDL_FALSE);
     // Leaving full screen gives the display mode back to the emulator.
     SDL_SetWindowFullscreen(window_.get(), 0);
@@ -507,6 +523,8 @@ void SdlScreen::suspendForChild()
 
 void SdlScreen::resumeAfterChild()
 {
+    checkDisplayConnection(window_.get());
+    if (displayLost_) return;
     SDL_ShowWindow(window_.get());
     SDL_RestoreWindow(window_.get());
     if (shown_) SDL_SetWindowFullscreen(window_.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
@@ -562,3 +580,5 @@ void exitAfterFirstFrameIfAsked()
     std::fflush(stderr);
     std::_Exit(0);
 }
+
+void setExitStatusIfDisplayLostWhileClosing(int status) { exitStatusIfLostWhileClosing = status; }

@@ -46,6 +46,24 @@ void onIoErrorExit(Display*, void*)
 }  // namespace
 #endif
 
+void checkDisplayConnection(SDL_Window* window)
+{
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    if (!xlib) return;
+    // XSync gives up when the connection is lost, where SDL's waits for a window to be mapped
+    // or unmapped would go on for ever.
+    using Sync = int (*)(Display*, int);
+    if (auto sync = reinterpret_cast<Sync>(dlsym(xlib, "XSync"))) sync(info.info.x11.display, 0);
+    dlclose(xlib);
+#else
+    (void)window;
+#endif
+}
+
 void watchForDisplayLoss(SDL_Window* window, void (*onLost)(void* data), void* data)
 {
 #if defined(SDL_VIDEO_DRIVER_X11)

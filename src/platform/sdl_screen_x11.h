@@ -10,3 +10,8 @@ struct SDL_Window;
 // onLost may run on any thread, inside Xlib: it must only note the loss. Does nothing on other
 // drivers or with an Xlib older than 1.7. GUI thread.
 void watchForDisplayLoss(SDL_Window* window, void (*onLost)(void* data), void* data);
+
+// One round trip to the window's X server, so that a connection lost since the last request
+// is reported through the watch now, before a request whose answer the caller would wait for.
+// Does nothing on other drivers. GUI thread.
+void checkDisplayConnection(SDL_Window* window);
