@@ -176,37 +176,22 @@ TEST(BrowseController, PlayerTwoTurnsTheScreenAndPlayerOneTurnsItBack)
 TEST(BrowseController, PlayerTwoTurnRecomposesTheWholeFrameBeforeTheMusicBarRefresh)
 {
     SmallCatalogue cat;
-    LauncherSettings settings = displaySettings(cat.snaps, cat.flyers);
-    settings.InvertPlayer2Screen = 1;
-    BrowsePosition position;
-    BrowseDisplay display(settings, cat.table, position);
+    Harness h(0);  // its input plumbing, over the real display and view
+    h.settings = displaySettings(cat.snaps, cat.flyers);
+    h.settings.InvertPlayer2Screen = 1;
+    BrowseDisplay display(h.settings, cat.table, h.position);
     long positionMs = 1000;
     display.setMusicStatusQuery([&positionMs] {
-        MusicStatus s;
-        s.active = s.playing = true;
-        s.title = "Song";
-        s.artist = "Band";
-        s.positionMs = positionMs;
-        s.lengthMs = 100000;
-        return s;
+        return MusicStatus{true, true, false, "Song", "Band", 100000, positionMs};
     });
     FakeScreen screen(320, 240);
-    DisplayBrowseView view(display, screen, settings);
-    KeyboardState keyboard;
-    keyboard.setFocus(true);
-    FakeControllerPort port;
-    std::ostringstream diagnostics;
-    Joystick joystick{port, settings, diagnostics};
-    InputActions actions{settings, keyboard, joystick};
-    RecordingSounds sounds;
-    ManualClock clock;
-    BrowseController controller(settings, cat.table, position, actions, screen, view, sounds,
-                                clock, {});
+    DisplayBrowseView view(display, screen, h.settings);
+    h.controller = std::make_unique<BrowseController>(h.settings, cat.table, h.position, h.actions,
+                                                      screen, view, h.sounds, h.clock,
+                                                      BrowseCommands{});
     display.repaintAll(screen);
-    keyboard.keyDown(settings.Keymappings.P2SelectUp);
-    keyboard.keyUp(settings.Keymappings.P2SelectUp);
-    controller.browseTick();
-    ASSERT_EQ(settings.CurrentOrientation, 180);
+    h.tick({h.keys.P2SelectUp});
+    ASSERT_EQ(h.settings.CurrentOrientation, 180);
     positionMs = 2000;
     display.repaintMusicBar(screen);
 
