@@ -130,35 +130,6 @@ struct Harness {
     Names events;
 };
 
-// Stands in for the audio library's thread: ends the open stream when asked and reports back.
-class AudioThread {
-public:
-    explicit AudioThread(FakeStream& stream)
-        : thread_([this, &stream](std::stop_token stop) {
-              while (asked_.acquire(), !stop.stop_requested()) {
-                  stream.finish();
-                  done_.release();
-              }
-          })
-    {
-    }
-    ~AudioThread()
-    {
-        thread_.request_stop();
-        asked_.release();
-    }
-    // Has the audio thread end the stream now; true when it did so within a generous limit.
-    bool finishNow()
-    {
-        asked_.release();
-        return done_.try_acquire_for(std::chrono::seconds(20));
-    }
-
-private:
-    std::counting_semaphore<> asked_{0}, done_{0};
-    std::jthread thread_;
-};
-
 // Each rule, also with the end reported just before a game pauses the music and handled while
 // the game runs: the following song is chosen then, but starts only when the game ends.
 TEST(JukeboxTest, EndOfSongRules)
@@ -365,11 +336,21 @@ TEST(JukeboxTest, StatusPauseAndShutdown)
 // library's own lock), and once handled it must not act on a stream the command replaced.
 TEST(JukeboxTest, EndReportsDuringCommandsAreSafe)
 {
+    std::counting_semaphore<> asked{0}, done{0};
     Harness h({"a", "b", "c", "d"});
     h.run("P");
-    AudioThread audio(h.stream);
-    bool handedOver = true;
-    h.stream.duringCall = [&] { handedOver = handedOver && audio.finishNow(); };
+    std::jthread audio([&](std::stop_token stop) {  // stands in for the audio library's thread
+        std::stop_callback wake(stop, [&] { asked.release(); });
+        while (asked.acquire(), !stop.stop_requested()) {
+            h.stream.finish();
+            done.release();
+        }
+    });
+    bool handedOver = true;  // each end report was made within a generous limit
+    h.stream.duringCall = [&] {
+        asked.release();
+        handedOver = handedOver && done.try_acquire_for(std::chrono::seconds(20));
+    };
     struct Step {
         const char* command;  // see Harness::run
         int reports;          // end reports made during the command
