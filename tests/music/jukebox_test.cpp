@@ -312,10 +312,12 @@ TEST(JukeboxTest, StatusPauseAndShutdown)
     status = h.jukebox.status();
     EXPECT_FALSE(status.paused) << "a new song starts unpaused";
     EXPECT_EQ(status.title + "/" + status.artist, "Title B/Band");
-    h.run("S");
+    h.run("zZS");
+    EXPECT_EQ(h.stream.started, (Names{"music/01 - Intro.mp3", "b.ogg"})) << "a resume goes on";
     EXPECT_EQ(h.jukebox.playlist()[1].title, "Title B") << "tags stay with the song";
-    EXPECT_EQ(h.stream.pauses, std::vector<bool>{true});
-    EXPECT_EQ(h.takeEvents(), (Names{"started", "paused", "stopped", "started", "stopped"}));
+    EXPECT_EQ(h.stream.pauses, (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(h.takeEvents(),
+              (Names{"started", "paused", "stopped", "started", "paused", "resumed", "stopped"}));
 
     // A stream that is not ready is left open by Stop; it shows no time, and its late end
     // changes nothing.
