@@ -39,11 +39,7 @@ struct Harness {
         settings.Sounds.StartGame = "start.wav";
         settings.DisplayMissingRoms = 1;
         for (int i = 0; i < games; ++i) {
-            auto game = std::make_unique<GameRecord>();
-            game->romname = "game" + std::to_string(i);
-            game->description = "Game " + std::to_string(i);
-            game->present = 1;
-            game->video = std::make_unique<VideoInfo>(VideoInfo{"raster", 2, 320, 240});
+            auto game = makeGame("game" + std::to_string(i), "Game " + std::to_string(i));
             game->input = std::make_unique<InputInfo>(InputInfo{1, 2, 1, kControlJoy8Way});
             table.filtered.push_back(game.get());
             table.games.push_back(std::move(game));
@@ -176,37 +172,22 @@ TEST(BrowseController, PlayerTwoTurnsTheScreenAndPlayerOneTurnsItBack)
 TEST(BrowseController, PlayerTwoTurnRecomposesTheWholeFrameBeforeTheMusicBarRefresh)
 {
     SmallCatalogue cat;
-    LauncherSettings settings = displaySettings(cat.snaps, cat.flyers);
-    settings.InvertPlayer2Screen = 1;
-    BrowsePosition position;
-    BrowseDisplay display(settings, cat.table, position);
+    Harness h(0);  // its input plumbing, over the real display and view
+    h.settings = displaySettings(cat.snaps, cat.flyers);
+    h.settings.InvertPlayer2Screen = 1;
+    BrowseDisplay display(h.settings, cat.table, h.position);
     long positionMs = 1000;
     display.setMusicStatusQuery([&positionMs] {
-        MusicStatus s;
-        s.active = s.playing = true;
-        s.title = "Song";
-        s.artist = "Band";
-        s.positionMs = positionMs;
-        s.lengthMs = 100000;
-        return s;
+        return MusicStatus{true, true, false, "Song", "Band", 100000, positionMs};
     });
     FakeScreen screen(320, 240);
-    DisplayBrowseView view(display, screen, settings);
-    KeyboardState keyboard;
-    keyboard.setFocus(true);
-    FakeControllerPort port;
-    std::ostringstream diagnostics;
-    Joystick joystick{port, settings, diagnostics};
-    InputActions actions{settings, keyboard, joystick};
-    RecordingSounds sounds;
-    ManualClock clock;
-    BrowseController controller(settings, cat.table, position, actions, screen, view, sounds,
-                                clock, {});
+    DisplayBrowseView view(display, screen, h.settings);
+    h.controller = std::make_unique<BrowseController>(h.settings, cat.table, h.position, h.actions,
+                                                      screen, view, h.sounds, h.clock,
+                                                      BrowseCommands{});
     display.repaintAll(screen);
-    keyboard.keyDown(settings.Keymappings.P2SelectUp);
-    keyboard.keyUp(settings.Keymappings.P2SelectUp);
-    controller.browseTick();
-    ASSERT_EQ(settings.CurrentOrientation, 180);
+    h.tick({h.keys.P2SelectUp});
+    ASSERT_EQ(h.settings.CurrentOrientation, 180);
     positionMs = 2000;
     display.repaintMusicBar(screen);
 
@@ -241,18 +222,21 @@ TEST(BrowseController, LaunchPaths)
         EXPECT_EQ(h.view.invalidates, 1);
     }
     Harness both(2);  // Exit with StartGame: the game runs first, then the launcher quits
+    both.position.selectedIndex = 7;  // a stale selection past the end: the last game
     both.tick({both.keys.Exit, both.keys.StartGame});
-    EXPECT_EQ(both.log[1], "launch game0");
+    EXPECT_EQ(both.log[1], "launch game1");
     EXPECT_TRUE(both.quitQueued());
     Harness empty(0);
     empty.tick({empty.keys.P2StartGame});
     EXPECT_TRUE(empty.log.empty());
-    // The notice fits its 255-byte buffer, cut between whole UTF-8 characters.
+    // The notice fits its 255-byte buffer, cut between whole UTF-8 characters; stray
+    // continuation bytes leave no character to keep.
     std::string accented;
     for (int i = 0; i < 200; ++i) accented += "\xC3\xA9";
     const std::string cut = launchingGameMessage(accented);
     EXPECT_EQ(cut.size(), 255u);
     EXPECT_EQ(cut.substr(cut.size() - 5), "\xC3\xA9...");
+    EXPECT_EQ(launchingGameMessage(std::string(300, '\x80')), "Launching Game: ...");
 }
 
 TEST(BrowseController, PressesDuringAGameAreDiscardedButOtherEventsAreNot)

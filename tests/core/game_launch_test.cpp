@@ -1,15 +1,11 @@
 #include "core/game_launch.h"
 
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <random>
 
 #include <gtest/gtest.h>
 
-#include "config/temp_folder.h"
-
-namespace fs = std::filesystem;
+#include "catalogue/catalogue_test_util.h"
 
 namespace {
 
@@ -147,16 +143,14 @@ TEST(GameLaunch, OverlongLineEmptyPathOrBadProgramIsRefusedBeforeRunning)
 
 TEST(GameLaunch, EmulatorProgramProblemsAreNamed)
 {
-    const fs::path folder =
-        fs::temp_directory_path() / ("quorvane-launch-" + std::to_string(std::random_device{}()));
-    fs::create_directories(folder);
-    const fs::path plain = folder / "plain";
-    std::ofstream(plain) << "#!/bin/sh\nexit 0\n";
-    fs::permissions(plain, fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_NE(emulatorProgramProblem(folder.string()).find("is a folder"), std::string::npos);
-    EXPECT_NE(emulatorProgramProblem(plain.string()).find("is not executable"), std::string::npos);
+    TempFolder folder;
+    const std::string plain = folder.write("plain", "#!/bin/sh\nexit 0\n");  // not executable
+    for (const auto& [program, problem] :
+         {std::pair{folder.dir(), "is a folder"}, {plain, "is not executable"},
+          {folder.path("none"), "does not exist"}}) {
+        EXPECT_NE(emulatorProgramProblem(program).find(problem), std::string::npos) << program;
+    }
     EXPECT_EQ(emulatorProgramProblem("quorvane-no-such-emulator"), "");  // the runner searches PATH
-    fs::remove_all(folder);
 }
 
 TEST(GameLaunch, AQuotedEmulatorPathWithBlanksAndOptionWordsRuns)
@@ -167,7 +161,7 @@ TEST(GameLaunch, AQuotedEmulatorPathWithBlanksAndOptionWordsRuns)
     std::filesystem::copy_file(std::string(QUORVANE_SOURCE_DIR) + "/tests/support/stand_in_mame.sh",
                                program);
     const std::string log = scratch.path("emulator.log");
-    setenv("STAND_IN_MAME_LOG", log.c_str(), 1);
+    const catalogue_test::ScopedEnv logEnv("STAND_IN_MAME_LOG", log);
     Harness h;
     LaunchHooks realRun;  // the platform's runner and program check
     realRun.mameOptions = [](const std::string&) { return std::string("-skip_gameinfo"); };
@@ -186,5 +180,4 @@ TEST(GameLaunch, AQuotedEmulatorPathWithBlanksAndOptionWordsRuns)
     EXPECT_EQ(
         h.boxes.shown.at(0).text,
         "The emulator setting Mame.exe has a quote that is never closed: " + h.settings.MameExe);
-    unsetenv("STAND_IN_MAME_LOG");
 }
