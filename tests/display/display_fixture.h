@@ -3,9 +3,10 @@
 // machine's font fallback.
 #pragma once
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 
 #include "catalogue/game_record.h"
@@ -18,19 +19,13 @@ namespace display_test {
 struct TempFolder {
     explicit TempFolder(const std::string& tag)
     {
-        std::random_device random;
-        do {
-            path = (std::filesystem::temp_directory_path() /
-                    ("quorvane-" + tag + "-" + std::to_string(random())))
-                       .string();
-        } while (!std::filesystem::create_directories(path));
+        std::string name = std::filesystem::temp_directory_path() / ("quorvane-" + tag + "-");
+        name += "XXXXXX";
+        if (mkdtemp(name.data())) path = name;
     }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
+    ~TempFolder() { std::filesystem::remove_all(path, ignored); }
     std::string path;
+    std::error_code ignored;
 };
 }  // namespace display_test
 using display_test::TempFolder;
