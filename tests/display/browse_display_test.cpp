@@ -10,17 +10,6 @@
 
 namespace {
 
-MusicStatus playingAt(long positionMs)
-{
-    MusicStatus s;
-    s.active = s.playing = true;
-    s.title = "Galactic Dancing";
-    s.artist = "The Arcade Band";
-    s.positionMs = positionMs;
-    s.lengthMs = 241000;
-    return s;
-}
-
 const std::pair<int, const char*> kOrientations[] = {{0, "0"}, {180, "180"}, {90, "90"},
                                                      {-90, "m90"}};
 

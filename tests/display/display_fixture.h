@@ -3,14 +3,14 @@
 // machine's font fallback.
 #pragma once
 
-#include <stdlib.h>
-
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "catalogue/game_record.h"
 #include "config/settings.h"
+#include "music/music_status.h"
 #include "platform/image.h"
 
 // In a namespace of its own: the config tests' TempFolder is another class, and two classes of
@@ -76,6 +76,18 @@ inline LauncherSettings displaySettings(const std::string& snapshotDir, const st
     s.PreviewHighlightBackcolor = 0xD07000;
     s.StatusBarForeColor = 0xFFFFFF;
     s.StatusBarBackColor = 0x604020;
+    return s;
+}
+
+// A song playing for the music bar.
+inline MusicStatus playingAt(long positionMs)
+{
+    MusicStatus s;
+    s.active = s.playing = true;
+    s.title = "Galactic Dancing";
+    s.artist = "The Arcade Band";
+    s.positionMs = positionMs;
+    s.lengthMs = 241000;
     return s;
 }
 

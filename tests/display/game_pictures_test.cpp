@@ -11,6 +11,7 @@
 #include "display/display_fixture.h"
 #include "display/image_browser.h"
 #include "display/main_window.h"
+#include "display/status_bars.h"
 #include "support/golden.h"
 
 namespace {
@@ -295,11 +296,7 @@ TEST(CornerPictures, TheSelectionFrameLeavesTheStatusBarsAlone)
     settings.PreviewModeSpacer = 6;
     BrowsePosition position;
     BrowseDisplay display(settings, table, position);
-    display.setMusicStatusQuery([] {
-        MusicStatus s;
-        s.active = s.playing = true;
-        return s;
-    });
+    display.setMusicStatusQuery([] { return playingAt(0); });
     for (int orientation : {0, 180, 90, -90}) {
         SCOPED_TRACE(orientation);
         settings.CurrentOrientation = orientation;
@@ -310,11 +307,7 @@ TEST(CornerPictures, TheSelectionFrameLeavesTheStatusBarsAlone)
         display.composeFrame(later);
         const int T = display.musicBarThickness();
         ASSERT_GT(T, 6);
-        // The music bar is along the viewer's top edge.
-        const Rect bar = orientation == 0     ? Rect{0, 0, 320, T}
-                         : orientation == 180 ? Rect{0, 240 - T, 320, 240}
-                         : orientation == 90  ? Rect{320 - T, 0, 320, 240}
-                                              : Rect{0, 0, T, 240};
+        const Rect bar = musicBarLayout(orientation, 320, 240, T, 0).bar;  // the viewer's top edge
         EXPECT_EQ(differingPixels(first, later, bar), 0);
     }
 }

@@ -89,27 +89,25 @@ TEST(Canvas, TextInEveryOrientationWithMissingCharactersFromAnotherFace)
 TEST(Canvas, FillCopyAndOutline)
 {
     Canvas canvas(40, 30);
-    canvas.fillRect({5, 5, 15, 10}, 0x0000FF);  // COLORREF red
-    EXPECT_EQ(canvas.pixel(14, 9), 0xFFFF0000u);
-    EXPECT_EQ(canvas.pixel(15, 9), 0xFF000000u);  // right and bottom are exclusive
+    canvas.fillRect({5, 5, 15, 10}, 0x0000FF);       // COLORREF red; right and bottom exclusive
     canvas.fillRect({-10, -10, 1000, 2}, 0xFF0000);  // clipped
-    EXPECT_EQ(canvas.pixel(39, 1), 0xFF0000FFu);
+    EXPECT_EQ((std::vector{canvas.pixel(14, 9), canvas.pixel(15, 9), canvas.pixel(39, 1)}),
+              (std::vector{0xFFFF0000u, 0xFF000000u, 0xFF0000FFu}));
     Canvas target(20, 20);
     target.fillRect({0, 0, 20, 20}, 0x00FF00);
     target.copyFrom(canvas, {30, 0, 50, 10}, 0, 0);  // only pixels that exist are copied
-    EXPECT_EQ(target.pixel(9, 5), 0xFF000000u);
-    EXPECT_EQ(target.pixel(10, 5), 0xFF00FF00u);
-    Canvas empty(-5, 10);  // a canvas of no size ignores drawing
+    Canvas empty(-5, 10);                            // a canvas of no size ignores drawing
     empty.roundRectOutline(0, 0, 5, 5, 2, 2, 2, 0);
     target.copyFrom(empty, {0, 0, 10, 10}, 0, 0);
-    EXPECT_EQ(target.pixel(15, 15), 0xFF00FF00u);
+    EXPECT_EQ((std::vector{target.pixel(9, 5), target.pixel(10, 5), target.pixel(15, 15)}),
+              (std::vector{0xFF000000u, 0xFF00FF00u, 0xFF00FF00u}));
 
     Canvas round(100, 100);
     round.fillRect({0, 0, 100, 100}, 0xFFFFFF);
     round.roundRectOutline(80, 90, 10, 10, 20, 20, 6, 0x0000FF);  // corners in any order
-    EXPECT_EQ(round.pixel(45, 10), 0xFFFF0000u);                  // on the top edge
-    EXPECT_EQ(round.pixel(45, 50), 0xFFFFFFFFu);                  // inside: hollow
-    EXPECT_EQ(round.pixel(1, 1), 0xFFFFFFFFu);                    // the corner is rounded
+    // On the top edge; inside, hollow; the corner, rounded.
+    EXPECT_EQ((std::vector{round.pixel(45, 10), round.pixel(45, 50), round.pixel(1, 1)}),
+              (std::vector{0xFFFF0000u, 0xFFFFFFFFu, 0xFFFFFFFFu}));
 }
 
 TEST(LayerStack, CompositesInZOrderWholeOrInPart)
@@ -122,16 +120,16 @@ TEST(LayerStack, CompositesInZOrderWholeOrInPart)
     screen.layerCanvas(upper)->fillRect({0, 0, 50, 30}, 0xFF0000);
     screen.present();
     const Canvas& shown = screen.presented();
-    EXPECT_EQ(shown.pixel(20, 20), 0xFF00FF00u);
-    EXPECT_EQ(shown.pixel(50, 50), 0xFF0000FFu);  // the upper layer covers the lower
+    // The upper layer covers the lower.
+    EXPECT_EQ((std::vector{shown.pixel(20, 20), shown.pixel(50, 50)}),
+              (std::vector{0xFF00FF00u, 0xFF0000FFu}));
     screen.raiseLayer(lower);
     screen.setLayerVisible(upper, false);
     screen.frame().fillRect({0, 0, 100, 80}, 0xFFFFFF);
     screen.presentArea({45, 45, 200, 55});  // only this part changes on the screen
-    EXPECT_EQ(shown.pixel(50, 50), 0xFF00FF00u);
-    EXPECT_EQ(shown.pixel(70, 50), 0xFFFFFFFFu);
-    EXPECT_EQ(shown.pixel(70, 60), 0xFF0000FFu);
-    EXPECT_EQ(shown.pixel(5, 5), 0xFFFF0000u);
+    EXPECT_EQ((std::vector{shown.pixel(50, 50), shown.pixel(70, 50), shown.pixel(70, 60),
+                           shown.pixel(5, 5)}),
+              (std::vector{0xFF00FF00u, 0xFFFFFFFFu, 0xFF0000FFu, 0xFFFF0000u}));
     // A move to a new size gives a fresh canvas; layers off the screen are clipped.
     screen.moveLayer(upper, {-10, -10, 10, 10});
     EXPECT_EQ(screen.layerCanvas(upper)->pixel(0, 0), 0xFF000000u);
