@@ -357,7 +357,7 @@ struct BrowserBench {
 }  // namespace
 
 // After a page is drawn the neighbouring pages are decoded ahead; a flip then decodes nothing
-// and shows exactly what decoding on the spot shows, in both directions and in a turned screen.
+// and shows exactly what decoding on the spot shows, in both directions and every orientation.
 TEST(PicturePrefetch, NextPagesAreReadyAndLookTheSame)
 {
     BrowserBench bench;
