@@ -20,7 +20,7 @@ TEST(PageScroll, WorkedExamplesAndDegenerateInput)
         {10, 0, 10, 100, 10},   // one past the page: the selection lands on the first line
         {24, 0, 10, 25, 15},    // 10, then 20 clamped to 15: the last page ends at the last game
         {3, 95, 10, 100, 0},    // a jump back pages down to 0
-        {20, 30, 10, 100, 20},  // one page back: the selection lands on the first line
+        {5, 15, 10, 100, 5},    // one page back keeps the pages' alignment: not to 0
         {19, 6, 6, 20, 14},     // image browser pages of 3 x 2: 12, 18 clamped to 14
         {5, 30, 0, 10, 9},      // a view smaller than one line ends at once, inside the list
         {5, 3, -4, 10, 3},
