@@ -3,13 +3,14 @@
 // machine's font fallback.
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 
 #include "catalogue/game_record.h"
 #include "config/settings.h"
+#include "music/music_status.h"
 #include "platform/image.h"
 
 // In a namespace of its own: the config tests' TempFolder is another class, and two classes of
@@ -18,19 +19,13 @@ namespace display_test {
 struct TempFolder {
     explicit TempFolder(const std::string& tag)
     {
-        std::random_device random;
-        do {
-            path = (std::filesystem::temp_directory_path() /
-                    ("quorvane-" + tag + "-" + std::to_string(random())))
-                       .string();
-        } while (!std::filesystem::create_directories(path));
+        std::string name = std::filesystem::temp_directory_path() / ("quorvane-" + tag + "-");
+        name += "XXXXXX";
+        if (mkdtemp(name.data())) path = name;
     }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
+    ~TempFolder() { std::filesystem::remove_all(path, ignored); }
     std::string path;
+    std::error_code ignored;
 };
 }  // namespace display_test
 using display_test::TempFolder;
@@ -81,6 +76,18 @@ inline LauncherSettings displaySettings(const std::string& snapshotDir, const st
     s.PreviewHighlightBackcolor = 0xD07000;
     s.StatusBarForeColor = 0xFFFFFF;
     s.StatusBarBackColor = 0x604020;
+    return s;
+}
+
+// A song playing for the music bar.
+inline MusicStatus playingAt(long positionMs)
+{
+    MusicStatus s;
+    s.active = s.playing = true;
+    s.title = "Galactic Dancing";
+    s.artist = "The Arcade Band";
+    s.positionMs = positionMs;
+    s.lengthMs = 241000;
     return s;
 }
 

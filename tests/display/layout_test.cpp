@@ -16,15 +16,16 @@ TEST(PageScroll, WorkedExamplesAndDegenerateInput)
 {
     // {selected, first, page size, count, expected first}
     const int cases[][5] = {
-        {9, 0, 10, 100, 0},    // inside: nothing moves
-        {10, 0, 10, 100, 10},  // one past the page: the selection lands on the first line
-        {24, 0, 10, 25, 15},   // 10, then 20 clamped to 15: the last page ends at the last game
-        {3, 95, 10, 100, 0},   // a jump back pages down to 0
-        {19, 6, 6, 20, 14},    // image browser pages of 3 x 2: 12, 18 clamped to 14
-        {5, 30, 0, 10, 9},     // a view smaller than one line ends at once, inside the list
+        {9, 0, 10, 100, 0},     // inside: nothing moves
+        {10, 0, 10, 100, 10},   // one past the page: the selection lands on the first line
+        {24, 0, 10, 25, 15},    // 10, then 20 clamped to 15: the last page ends at the last game
+        {3, 95, 10, 100, 0},    // a jump back pages down to 0
+        {5, 15, 10, 100, 5},    // one page back keeps the pages' alignment: not to 0
+        {19, 6, 6, 20, 14},     // image browser pages of 3 x 2: 12, 18 clamped to 14
+        {5, 30, 0, 10, 9},      // a view smaller than one line ends at once, inside the list
         {5, 3, -4, 10, 3},
-        {0, 0, 10, 0, 0},      // empty catalogue
-        {50, 0, 10, 20, 10},   // a selection beyond the list counts as the last entry
+        {0, 0, 10, 0, 0},       // empty catalogue
+        {50, 0, 10, 20, 10},    // a selection beyond the list counts as the last entry
         {-3, 7, 10, 20, 0},
         {2000000000, 0, 1, 2100000000, 2000000000},
     };
@@ -69,7 +70,10 @@ TEST(ImageBrowserLayout, GeometryBoxesCaptionsAndFrame)
     EXPECT_EQ(corners.first, (Point{737, 418}));
     EXPECT_EQ(corners.opposite, (Point{460, 622}));
     s.PreviewModeWidth = -20;  // settings that make no sense give no cells, not a crash
+    s.PreviewModeHeight = -1000;
     EXPECT_EQ(countPreviewColumns(s, 0, 800, 600), 0);
+    const auto caption = Font::create("Liberation Sans", 8, 0, false);
+    EXPECT_EQ(countPreviewRows(*caption, s, 0, 800, 600, 0), 0);
 
     // Box sizes and gaps near the 32-bit limits: no overflow (the sanitizer build checks) and no
     // negative page.

@@ -4,11 +4,27 @@
 #include <cstdlib>
 #include <filesystem>
 
-namespace {
+int channelDistance(uint32_t a, uint32_t b)
+{
+    int worst = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        worst = std::max(worst, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
+    return worst;
+}
 
-int channel(uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift) & 0xFF); }
+long differingPixels(const Canvas& a, const Canvas& b, const Rect& area)
+{
+    long count = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) count += a.pixel(x, y) != b.pixel(x, y);
+    return count;
+}
 
-}  // namespace
+bool samePixels(const Canvas& a, const Canvas& b)
+{
+    return a.width() == b.width() && a.height() == b.height() &&
+           differingPixels(a, b, {0, 0, a.width(), a.height()}) == 0;
+}
 
 ::testing::AssertionResult matchesGolden(const Canvas& actual, const std::string& name,
                                          GoldenTolerance tolerance)
@@ -35,22 +51,18 @@ int channel(uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift
     Canvas diff(w, h);
     long bad = 0;
     int worst = 0;
-    for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(diff.data() + std::size_t(y) * diff.stride());
+    for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            const uint32_t a = actual.pixel(x, y), e = expected->pixel(x, y);
-            int d = 0;
-            for (int shift = 0; shift < 32; shift += 8)
-                d = std::max(d, std::abs(channel(a, shift) - channel(e, shift)));
+            const uint32_t e = expected->pixel(x, y);
+            const int d = channelDistance(actual.pixel(x, y), e);
             worst = std::max(worst, d);
+            bad += d > tolerance.perChannel;
             // Changed pixels in red over a faded golden, so that they stand out.
-            const uint32_t faded =
-                160 + (channel(e, 16) + channel(e, 8) + channel(e, 0)) / 3 * 95 / 255;
-            const bool changed = d > tolerance.perChannel;
-            bad += changed;
-            row[x] = changed ? 0xFFFF0000u : 0xFF000000u | faded << 16 | faded << 8 | faded;
+            const uint32_t grey = (((e >> 16) & 0xFF) + ((e >> 8) & 0xFF) + (e & 0xFF)) / 3;
+            const uint32_t faded = 160 + grey * 95 / 255;
+            diff.fillRect({x, y, x + 1, y + 1},
+                          d > tolerance.perChannel ? 0x0000FF : faded << 16 | faded << 8 | faded);
         }
-    }
     const double allowed = tolerance.badFraction * static_cast<double>(w) * h;
     if (bad <= allowed) return ::testing::AssertionSuccess();
     actual.savePng(actualPath);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/canvas.h"
+#include "platform/rect.h"
 
 struct GoldenTolerance {
     int perChannel = 24;         // largest allowed difference of one colour channel
@@ -19,3 +20,10 @@ struct GoldenTolerance {
 
 ::testing::AssertionResult matchesGolden(const Canvas& actual, const std::string& name,
                                          GoldenTolerance tolerance = {});
+
+// The largest difference of one channel between two ARGB pixels.
+int channelDistance(uint32_t a, uint32_t b);
+// How many pixels of `area` differ between two canvases (a pixel outside one of them is 0).
+long differingPixels(const Canvas& a, const Canvas& b, const Rect& area);
+// Same size and every pixel alike.
+bool samePixels(const Canvas& a, const Canvas& b);
