@@ -1,14 +1,17 @@
+// The joystick, and the actions read from it and the keyboard.
 #include "input/joystick.h"
 
+#include <cstdlib>
 #include <sstream>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "input/fake_controller_port.h"
+#include "input/input_actions.h"
+#include "platform/screen.h"
 
 namespace {
-
-ControllerState axes(int x, int y, int z) { return ControllerState{x, y, z, {}}; }
 
 ControllerState button(int number)
 {
@@ -23,55 +26,48 @@ struct Rig {
     LauncherSettings settings;
     std::ostringstream out;
     Joystick joystick{port, settings, out};
+    KeyboardState keyboard;
+    InputActions actions{settings, keyboard, joystick};
 };
 
 }  // namespace
 
 TEST(JoystickMasks, NamedControllerAndSystemJoystickTables)
 {
-    struct Named {
-        ControllerState state;
-        int64_t mask;
-        bool active;
-    };
     // Each axis direction acts only past half deflection (500 of 1000).
-    const std::pair<ControllerState (*)(int), int64_t> directions[] = {
-        {[](int v) { return axes(v, 0, 0); }, kJoystickRight},
-        {[](int v) { return axes(-v, 0, 0); }, kJoystickLeft},
-        {[](int v) { return axes(0, v, 0); }, kJoystickDown},
-        {[](int v) { return axes(0, -v, 0); }, kJoystickUp},
-        {[](int v) { return axes(0, 0, v); }, kJoystickZPositive},
-        {[](int v) { return axes(0, 0, -v); }, kJoystickZNegative},
-    };
-    for (const auto& [at, mask] : directions) {
-        EXPECT_FALSE(controllerMaskActive(at(500), mask)) << mask;
-        EXPECT_TRUE(controllerMaskActive(at(501), mask)) << mask;
+    const int64_t directions[3][2] = {{kJoystickRight, kJoystickLeft},
+                                      {kJoystickDown, kJoystickUp},
+                                      {kJoystickZPositive, kJoystickZNegative}};
+    for (int axis = 0; axis < 3; ++axis) {
+        for (int v : {500, -500, 501, -501}) {
+            ControllerState state;
+            (axis == 0 ? state.x : axis == 1 ? state.y : state.z) = v;
+            EXPECT_EQ(controllerMaskActive(state, directions[axis][v < 0]), std::abs(v) == 501)
+                << axis << " " << v;
+        }
     }
-    const Named named[] = {
-        {button(1), kJoystickButton1, true},       {button(24), kJoystickButton24, true},
-        {button(23), kJoystickButton24, false},    {button(1), 0x30, false},  // several bits
-        {axes(1000, 0, 0), 0x40000000, false},     {axes(1000, 0, 0), -1, false},
+    const ControllerState right{1000, 0, 0, {}};
+    const std::tuple<ControllerState, int64_t, bool> named[] = {
+        {button(1), kJoystickButton1, true},    {button(24), kJoystickButton24, true},
+        {button(23), kJoystickButton24, false}, {button(1), 0x30, false},  // several bits
+        {right, 0x40000000, false},             {right, -1, false},
     };
-    for (const Named& c : named)
-        EXPECT_EQ(controllerMaskActive(c.state, c.mask), c.active) << std::hex << c.mask;
+    for (const auto& [state, mask, active] : named)
+        EXPECT_EQ(controllerMaskActive(state, mask), active) << std::hex << mask;
 
-    struct System {
-        uint32_t x, y, buttons;
-        int64_t mask;
-        bool active;
+    // {x, y, buttons}, mask, active: the system joystick acts in the outer fifth of each axis.
+    const std::tuple<SystemJoystickState, int64_t, bool> system[] = {
+        {{52428, 32768, 0}, kJoystickRight, true},  // 0.8 x 65535 = 52428.0
+        {{52427, 32768, 0}, kJoystickRight, false}, {{13107, 32768, 0}, kJoystickLeft, true},
+        {{13108, 32768, 0}, kJoystickLeft, false},  {{32768, 52428, 0}, kJoystickDown, true},
+        {{32768, 52427, 0}, kJoystickDown, false},  {{32768, 13107, 0}, kJoystickUp, true},
+        {{32768, 13108, 0}, kJoystickUp, false},    {{32768, 32768, 0x8}, kJoystickButton4, true},
+        {{32768, 32768, 0xF}, 256, false},  // buttons 5+ and the Z axis do not exist here
+        {{32768, 32768, 0xF}, kJoystickZPositive, false}, {{65535, 65535, 0xF}, 0x11, false},
     };
-    const System system[] = {
-        {52428, 32768, 0, kJoystickRight, true},  // 0.8 x 65535 = 52428.0
-        {52427, 32768, 0, kJoystickRight, false}, {13107, 32768, 0, kJoystickLeft, true},
-        {13108, 32768, 0, kJoystickLeft, false},  {32768, 52428, 0, kJoystickDown, true},
-        {32768, 52427, 0, kJoystickDown, false},  {32768, 13107, 0, kJoystickUp, true},
-        {32768, 13108, 0, kJoystickUp, false},    {32768, 32768, 0x8, kJoystickButton4, true},
-        {32768, 32768, 0xF, 256, false},  // buttons 5+ and the Z axis do not exist here
-        {32768, 32768, 0xF, kJoystickZPositive, false}, {65535, 65535, 0xF, 0x11, false},
-    };
-    for (const System& c : system) {
-        EXPECT_EQ(systemJoystickMaskActive({c.x, c.y, c.buttons}, {}, c.mask) != 0, c.active)
-            << std::hex << c.mask << std::dec << " x=" << c.x << " y=" << c.y;
+    for (const auto& [state, mask, active] : system) {
+        EXPECT_EQ(systemJoystickMaskActive(state, {}, mask) != 0, active)
+            << std::hex << mask << std::dec << " x=" << state.x << " y=" << state.y;
     }
 }
 
@@ -124,26 +120,89 @@ TEST(Joystick, HotPlugAndFailedReads)
 TEST(Joystick, InputsHeldWhenIgnoredActOnlyAfterARelease)
 {
     for (int useDirectInput : {0, 1}) {
+        SCOPED_TRACE(useDirectInput);
         Rig rig;
         rig.port.attached = {{"Pad", 3, 24}};
         rig.port.controllerState = button(1);
         rig.port.controllerState->x = 1000;
+        rig.port.controllerState->z = -1000;  // the last direction a controller has
         rig.port.systemState = SystemJoystickState{65535, 32768, 0x1};
         rig.settings.UseDirectInput = useDirectInput;
         rig.setUp();
         Joystick& joystick = rig.joystick;
-        joystick.ignoreHeldInputs();  // right and button 1 are held
-        EXPECT_EQ(joystick.joystickActive(kJoystickRight), 0) << useDirectInput;
-        EXPECT_EQ(joystick.joystickActive(kJoystickButton1), 0) << useDirectInput;
+        joystick.ignoreHeldInputs();  // held (right, Z-, button 1): none acts
+        EXPECT_EQ(joystick.joystickActive(kJoystickRight), 0);
+        EXPECT_EQ(joystick.joystickActive(kJoystickZNegative), 0);
+        EXPECT_EQ(joystick.joystickActive(kJoystickButton1), 0);
         // Still held: still ignored. Button 1 let go and pressed again acts; right, never seen
         // released, stays ignored.
         rig.port.controllerState->buttons[0] = false;
         rig.port.systemState->buttons = 0;
-        EXPECT_EQ(joystick.joystickActive(kJoystickButton1), 0) << useDirectInput;
+        EXPECT_EQ(joystick.joystickActive(kJoystickButton1), 0);
         rig.port.controllerState->buttons[0] = true;
         rig.port.systemState->buttons = 0x1;
-        EXPECT_NE(joystick.joystickActive(kJoystickButton1), 0) << useDirectInput;
-        EXPECT_EQ(joystick.joystickActive(kJoystickRight), 0) << useDirectInput;
-        EXPECT_EQ(joystick.joystickActive(kJoystickLeft), 0) << useDirectInput;
+        EXPECT_NE(joystick.joystickActive(kJoystickButton1), 0);
+        EXPECT_EQ(joystick.joystickActive(kJoystickRight), 0);
+        EXPECT_EQ(joystick.joystickActive(kJoystickLeft), 0);
     }
+}
+
+TEST(InputActions, EachKeyActsAloneAndPlayerTwoHasNoJoystick)
+{
+    Rig rig;
+    rig.port.attached = {{"Stick", 3, 24}};
+    rig.setUp();
+    // The keys the screen reports for the arrows and Escape are the default moves.
+    const KeyMappingSettings& keys = rig.settings.Keymappings;
+    EXPECT_EQ((std::vector{keys.SelectUp, keys.SelectDown, keys.SelectPageUp, keys.SelectPageDown,
+                           keys.Exit}),
+              (std::vector<int>{kVkUp, kVkDown, kVkLeft, kVkRight, kVkEscape}));
+    for (int i = 0; i < kInputActionCount; ++i) {
+        const auto action = static_cast<InputAction>(i);
+        const std::string name = keyMappingName(action);
+        const int key = actionKey(rig.settings, action);
+        rig.keyboard.keyDown(key);
+        const ActionFlags flags = rig.actions.sample();
+        for (int j = 0; j < kInputActionCount; ++j)
+            EXPECT_EQ(flags[static_cast<InputAction>(j)], i == j) << name;
+        // Player 2's actions are named "P2..."; the music keys belong to neither player.
+        EXPECT_EQ(flags.anyPlayer2(), name.starts_with("P2")) << name;
+        EXPECT_EQ(flags.anyPlayer1(), !name.starts_with("P2") && !name.starts_with("Music"))
+            << name;
+        rig.keyboard.keyUp(key);
+        rig.keyboard.discardPresses();
+    }
+    // Stick up is SelectUp's default mask, button 5 PlayMusic's; player 2 has no joystick.
+    rig.port.controllerState->y = -1000;
+    rig.port.controllerState->buttons[4] = true;
+    const ActionFlags flags = rig.actions.sample();
+    EXPECT_TRUE(flags[InputAction::SelectUp] && flags[InputAction::MusicPlay]);
+    EXPECT_FALSE(flags[InputAction::P2SelectUp] || flags[InputAction::SelectDown]);
+}
+
+TEST(InputActions, MappingsThatCanNeverActAreReportedAndInactive)
+{
+    Rig rig;
+    rig.port.attached = {{"Stick", 3, 24}};
+    rig.setUp();
+    EXPECT_EQ(rig.out.str(), "");
+    rig.settings.Keymappings.SelectUp = 0;  // switched off: fine
+    rig.settings.Keymappings.SelectDown = 255;
+    rig.settings.Keymappings.StartGame = 9999;
+    rig.settings.Keymappings.P2Exit = -4;
+    rig.settings.JoystickMappings.StartGame = 3;
+    rig.settings.JoystickMappings.PlayMusic = 0x40000000;
+    const std::vector<std::string> problems = checkInputMappings(rig.settings);
+    ASSERT_EQ(problems.size(), 5u);
+    EXPECT_EQ(problems[0],
+              "Keymappings.SelectDown = 255 is not a key code (1 to 254); the action has no key.");
+    EXPECT_NE(problems[2].find("JoystickMappings.StartGame = 3 is not one joystick input"),
+              std::string::npos);
+    EXPECT_NE(problems[3].find("Keymappings.P2Exit = -4"), std::string::npos);
+    rig.setUp();
+    EXPECT_NE(rig.out.str().find("PlayMusic = 1073741824"), std::string::npos);
+    rig.port.controllerState->buttons.fill(true);
+    rig.keyboard.keyDown(255);
+    EXPECT_FALSE(rig.actions.isActive(InputAction::SelectDown));
+    EXPECT_FALSE(rig.actions.isActive(InputAction::StartGame));
 }

@@ -6,11 +6,12 @@
 
 #include "platform/screen.h"
 
-TEST(KeyboardState, FocusAutoRepeatAndDiscard)
+TEST(KeyboardState, FocusAutoRepeatDiscardAndForget)
 {
     KeyboardState keyboard;
     keyboard.keyDown(kVkLeft);
     EXPECT_TRUE(keyboard.handleEvent({ScreenEventType::FocusLost, 0, 0}));
+    EXPECT_FALSE(keyboard.handleEvent({ScreenEventType::Timer, 0, 1}));  // not the keyboard's
     EXPECT_EQ(keyboard.keyActive(kVkLeft), 0);  // keys reach only the focused window
     // Left's key-up happened in another window and never arrives: it must not stay held.
     keyboard.setFocus(true);
@@ -29,12 +30,23 @@ TEST(KeyboardState, FocusAutoRepeatAndDiscard)
     keyboard.discardPresses();
     EXPECT_EQ(keyboard.keyActive('B'), 0);
     EXPECT_EQ(keyboard.keyActive(kVkShift), 1);
+
+    // Forgetting drops the taps too, and a key still down (Escape closed a window) acts only
+    // after a release and a new press: auto-repeat meanwhile is none.
+    keyboard.keyDown(kVkEscape);
+    keyboard.keyDown('A');
+    keyboard.keyUp('A');
+    keyboard.forgetHeldKeys();
+    keyboard.keyDown(kVkEscape);
+    EXPECT_EQ(keyboard.keyActive(kVkEscape) + keyboard.keyActive('A'), 0);
+    keyboard.keyUp(kVkEscape);
+    keyboard.keyDown(kVkEscape);
+    EXPECT_EQ(keyboard.keyActive(kVkEscape), 1);
 }
 
 TEST(KeyboardState, CodesThatNameNoKeyAreNeverActive)
 {
-    KeyboardState keyboard;
-    keyboard.setFocus(true);
+    KeyboardState keyboard;  // a key event means the window has the focus
     for (int code : {0, 255, 256, 9999, -1, std::numeric_limits<int>::min()}) {
         keyboard.keyDown(code);
         EXPECT_EQ(keyboard.keyActive(code), 0) << code;
@@ -42,22 +54,5 @@ TEST(KeyboardState, CodesThatNameNoKeyAreNeverActive)
     keyboard.keyDown(1);
     keyboard.keyDown(254);
     EXPECT_EQ(keyboard.keyActive(1) + keyboard.keyActive(254), 2);
-}
-
-TEST(KeyboardState, AKeyHeldWhenForgottenActsOnlyAfterAReleaseAndANewPress)
-{
-    KeyboardState keyboard;
-    keyboard.setFocus(true);
-    keyboard.keyDown(kVkEscape);  // closed a window and is still down
-    keyboard.keyDown('A');
-    keyboard.keyUp('A');
-    keyboard.forgetHeldKeys();
-    EXPECT_EQ(keyboard.keyActive(kVkEscape), 0);
-    EXPECT_EQ(keyboard.keyActive('A'), 0);
-    keyboard.keyDown(kVkEscape);  // auto-repeat while still held
-    EXPECT_EQ(keyboard.keyActive(kVkEscape), 0);
-    keyboard.keyUp(kVkEscape);
-    keyboard.keyDown(kVkEscape);
-    EXPECT_EQ(keyboard.keyActive(kVkEscape), 1);
     EXPECT_TRUE(keyboard.keyboardFocus());
 }

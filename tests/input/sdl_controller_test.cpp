@@ -1,6 +1,7 @@
 #include "platform/sdl_controller.h"
 
 #include <sstream>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -38,8 +39,7 @@ TEST_F(SdlControllerTest, NamedControllerAndSystemJoystickReadings)
     EXPECT_FALSE(port->openController("cabinet panel"));  // exact names only
     const auto info = port->openController("Cabinet Panel");
     ASSERT_TRUE(info);
-    EXPECT_EQ(info->axisCount, 3);
-    EXPECT_EQ(info->buttonCount, 24);
+    EXPECT_EQ(std::pair(info->axisCount, info->buttonCount), std::pair(3, 24));
 
     virtuals->setAxis(pad, 0, 32767);
     virtuals->setAxis(pad, 1, -32768);
@@ -47,9 +47,7 @@ TEST_F(SdlControllerTest, NamedControllerAndSystemJoystickReadings)
     virtuals->setButton(pad, 23, true);
     const auto state = port->readController();
     ASSERT_TRUE(state);
-    EXPECT_EQ(state->x, 1000);
-    EXPECT_EQ(state->y, -1000);
-    EXPECT_EQ(state->z, 501);
+    EXPECT_EQ(std::tuple(state->x, state->y, state->z), std::tuple(1000, -1000, 501));
     EXPECT_TRUE(controllerMaskActive(*state, kJoystickButton24));
     EXPECT_EQ(scaleControllerAxis(16384), 500);  // half deflection stays below the threshold
 
@@ -61,9 +59,7 @@ TEST_F(SdlControllerTest, NamedControllerAndSystemJoystickReadings)
     virtuals->setButton(first, 4, true);  // button 5 is beyond this joystick's reach
     const auto system = port->readSystemJoystick();
     ASSERT_TRUE(system);
-    EXPECT_EQ(system->x, 65535u);
-    EXPECT_EQ(system->y, 0u);
-    EXPECT_EQ(system->buttons, 0x8u);
+    EXPECT_EQ(std::tuple(system->x, system->y, system->buttons), std::tuple(65535u, 0u, 0x8u));
     EXPECT_NE(systemJoystickMaskActive(*system, *ranges, kJoystickRight), 0u);
 }
 

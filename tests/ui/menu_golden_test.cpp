@@ -48,16 +48,13 @@ TEST(MenuGolden, OptionsMenuWithItsSubMenuInEachOrientation)
 TEST(MenuGolden, MessageWindowInEachOrientation)
 {
     for (int orientation : {0, 180, 90, -90}) {
-        FakeScreen screen(480, 360);
-        FontCache fonts;
-        LauncherSettings settings;
-        settings.Fontface = "Liberation Sans";
-        settings.CurrentOrientation = orientation;
-        settings.Fontcolor = 0x602010;
-        settings.Backgroundcolor = 0xD0FFFF;
-        MessageWindow window(screen, fonts, settings);
+        PopupHarness h(480, 360);
+        h.settings.CurrentOrientation = orientation;
+        h.settings.Fontcolor = 0x602010;
+        h.settings.Backgroundcolor = 0xD0FFFF;
+        MessageWindow window(h.screen, h.fonts, h.settings);
         window.showMessage("Launching Game: Pac-Man...");
-        EXPECT_TRUE(matchesGolden(*screen.layerCanvas(window.layer()),
+        EXPECT_TRUE(matchesGolden(*h.screen.layerCanvas(window.layer()),
                                   goldenName("message_", orientation)));
     }
 }

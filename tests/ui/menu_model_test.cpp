@@ -15,6 +15,13 @@ MenuItem& find(Menu& menu, const std::string& label)
     throw std::runtime_error("no entry " + label);
 }
 
+std::vector<std::string> shown(Menu& menu, std::initializer_list<const char*> labels)
+{
+    std::vector<std::string> values;
+    for (const char* label : labels) values.push_back(find(menu, label).shownValue());
+    return values;
+}
+
 const std::vector<std::string> kFonts = {"Arial", "DejaVu Sans", "Liberation Sans",
                                          "Liberation Serif"};
 
@@ -49,24 +56,18 @@ TEST(MenuModel, UntouchedMenuRewritesEverySettingAsShown)
     s.MusicStopDuringGame = 0;
     Menu menu = buildOptionsMenu(s, kFonts, {});
     ASSERT_EQ(menu.size(), 25u);
-    EXPECT_EQ(menu[17].text, "Display Maximum Buttons");
-    EXPECT_EQ(menu[19].text, "Display Maximum Coin Slots");
-    EXPECT_EQ(menu[24].shownValue(), "[...]");
+    EXPECT_EQ((std::vector{menu[17].text, menu[19].text, menu[24].shownValue()}),
+              (std::vector<std::string>{"Display Maximum Buttons", "Display Maximum Coin Slots",
+                                        "[...]"}));
     EXPECT_EQ(menu[24].submenu.size(), 6u);
-    EXPECT_EQ(find(menu, "Menu Type").shownValue(), "Image Preview");
-    EXPECT_EQ(find(menu, "Preview Pictures").shownValue(), "Flyers");
-    EXPECT_EQ(find(menu, "Screen Orientation").shownValue(), "Rotate Left");
+    EXPECT_EQ(shown(menu, {"Menu Type", "Preview Pictures", "Screen Orientation"}),
+              (std::vector<std::string>{"Image Preview", "Flyers", "Rotate Left"}));
     applyOptionsMenu(menu, s, {});
-    EXPECT_EQ(s.MinPlayers, 0);
-    EXPECT_EQ(s.MaxPlayers, 8);
-    EXPECT_EQ(s.MaxCoins, 8);
-    EXPECT_EQ(s.MenuType, kMenuTypeImageBrowser);
-    EXPECT_EQ(s.PreviewPictures, kPreviewFlyers);
-    EXPECT_EQ(s.Orientation, -90);
-    EXPECT_EQ(s.CurrentOrientation, -90);
-    EXPECT_EQ(s.StatusBarFontFace, "DejaVu Sans");
-    EXPECT_EQ(s.DisplayVector, 1);
-    EXPECT_EQ(s.MusicStopDuringGame, 0);
+    EXPECT_EQ(std::tuple(s.MinPlayers, s.MaxPlayers, s.MaxCoins, s.MenuType, s.PreviewPictures,
+                         s.Orientation, s.CurrentOrientation, s.DisplayVector,
+                         s.MusicStopDuringGame, s.StatusBarFontFace),
+              std::tuple(0, 8, 8, int{kMenuTypeImageBrowser}, int{kPreviewFlyers}, -90, -90, 1, 0,
+                         std::string("DejaVu Sans")));
 }
 
 TEST(MenuModel, UnmatchedValuesAreKeptUntilAChoiceIsMade)
@@ -76,14 +77,11 @@ TEST(MenuModel, UnmatchedValuesAreKeptUntilAChoiceIsMade)
     s.StatusBarFontSize = 40;
     s.Orientation = s.CurrentOrientation = 45;
     Menu menu = buildOptionsMenu(s, kFonts, {});
-    EXPECT_EQ(find(menu, "Main Window Font").shownValue(), "Comic Neue");
-    EXPECT_EQ(find(menu, "Status Bar Font Size").shownValue(), "40");
-    EXPECT_EQ(find(menu, "Screen Orientation").shownValue(), "45");
+    EXPECT_EQ(shown(menu, {"Main Window Font", "Status Bar Font Size", "Screen Orientation"}),
+              (std::vector<std::string>{"Comic Neue", "40", "45"}));
     applyOptionsMenu(menu, s, {});
-    EXPECT_EQ(s.Fontface, "Comic Neue");
-    EXPECT_EQ(s.StatusBarFontSize, 40);
-    EXPECT_EQ(s.Orientation, 45);
-    EXPECT_EQ(s.CurrentOrientation, 45);
+    EXPECT_EQ(std::tuple(s.Fontface, s.StatusBarFontSize, s.Orientation, s.CurrentOrientation),
+              std::tuple(std::string("Comic Neue"), 40, 45, 45));
 
     // The choice keys enter the list from its start: forward the first choice, back the last.
     find(menu, "Main Window Font").selectNext();
@@ -95,13 +93,10 @@ TEST(MenuModel, UnmatchedValuesAreKeptUntilAChoiceIsMade)
     const int repeat = s.MusicRepeatSong;
     s.CurrentOrientation = 180;  // as if player 2 had turned the screen meanwhile
     applyOptionsMenu(menu, s, {});
-    EXPECT_EQ(s.Fontface, "Arial");
-    EXPECT_EQ(s.StatusBarFontSize, 36);
-    EXPECT_EQ(s.Orientation, -90);
-    EXPECT_EQ(s.CurrentOrientation, -90);
-    EXPECT_EQ(s.MenuType, kMenuTypeImageBrowser);
-    EXPECT_EQ(s.MinButtons, 8);
-    EXPECT_EQ(s.MusicRepeatSong, repeat ? 0 : 1);
+    EXPECT_EQ(std::tuple(s.Fontface, s.StatusBarFontSize, s.Orientation, s.CurrentOrientation,
+                         s.MenuType, s.MinButtons, s.MusicRepeatSong),
+              std::tuple(std::string("Arial"), 36, -90, -90, int{kMenuTypeImageBrowser}, 8,
+                         repeat ? 0 : 1));
 }
 
 TEST(MenuModel, PlayingRowStartsAndStopsTheMusic)

@@ -1,5 +1,5 @@
 // A pop-up context on a fake screen with a hand-driven clock and scripted keys, shared by the
-// menu and information window tests.
+// pop-up tests.
 #pragma once
 
 #include <set>

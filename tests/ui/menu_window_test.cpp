@@ -75,47 +75,25 @@ TEST(MenuWindow, MovesWrapAndStepChoices)
     EXPECT_TRUE(window.tick());  // past the script Exit is held
 }
 
-TEST(MenuWindow, NestedMenuRunsInsideTheParentTick)
-{
-    PopupHarness h;
-    Menu menu = smallMenu();
-    size_t mostLayers = 0;
-    h.onTick = [&](int) {
-        mostLayers = std::max(mostLayers, h.screen.layerStack().layers().size());
-    };
-    h.steps = {{kKeys.SelectUp},
-               {kKeys.SelectPageDown},  // opens the music sub-menu
-               {kKeys.SelectPageDown},  // nested: "Playing" Yes -> No
-               {kKeys.Exit},            // nested closes; the parent stays
-               {kKeys.SelectUp}};       // parent: highlight back to entry 1
-    h.screen.push({ScreenEventType::Timer, 0, 1});
-    EXPECT_TRUE(showMenuWindow(h.context, menu));
-    EXPECT_EQ(mostLayers, 2u);
-    EXPECT_EQ(menu[2].submenu[0].shownValue(), "No");
-    EXPECT_EQ(h.step, 5);    // the parent ran one more tick, then Exit closed it
-    EXPECT_EQ(h.drains, 3);  // parent opening, nested opening, after the nested menu
-    EXPECT_TRUE(h.screen.layerStack().layers().empty());
-    EXPECT_EQ(h.dispatched, (std::vector<ScreenEventType>{ScreenEventType::Timer}));
-}
-
 TEST(MenuWindow, PlayerTwoTurnsTheMenuAndPlayerOneWins)
 {
-    // {invert player 2, keys of the tick, orientation after it}
-    const std::tuple<int, std::set<int>, int> cases[] = {
-        {1, {kKeys.P2SelectDown}, -90},
-        {1, {kKeys.P2Exit}, -90},
-        {1, {kKeys.P2SelectDown, kKeys.SelectUp}, 90},
-        {0, {kKeys.P2SelectDown}, 90}};
-    for (const auto& [invert, keys, expected] : cases) {
+    // {invert player 2, configured orientation, keys of the tick, orientation after it}
+    const std::tuple<int, int, std::set<int>, int> cases[] = {
+        {1, 90, {kKeys.P2SelectDown}, -90},
+        {1, 90, {kKeys.P2Exit}, -90},
+        {1, 90, {kKeys.P2SelectDown, kKeys.SelectUp}, 90},
+        {0, 90, {kKeys.P2SelectDown}, 90},
+        {1, 180, {kKeys.P2SelectPageUp}, 0}};
+    for (const auto& [invert, base, keys, expected] : cases) {
         PopupHarness h;
         h.settings.InvertPlayer2Screen = invert;
-        h.settings.Orientation = h.settings.CurrentOrientation = 90;
+        h.settings.Orientation = h.settings.CurrentOrientation = base;
         Menu menu = smallMenu();
         MenuWindow window(h.context, menu);
         h.steps = {keys};
         window.tick();
-        EXPECT_EQ(h.settings.CurrentOrientation, expected);
-        EXPECT_EQ(h.turns, expected == 90 ? 0 : 1);
+        EXPECT_EQ(h.settings.CurrentOrientation, expected) << base;
+        EXPECT_EQ(h.turns, expected == base ? 0 : 1);
     }
 }
 
@@ -163,6 +141,8 @@ TEST(OptionsMenu, ShownOnlyWhenAllowedAndWrittenBackWhenClosed)
         return std::vector<std::string>{"Liberation Serif", "Liberation Sans"};
     };
     EXPECT_FALSE(runOptionsMenu(h.context, {}, fonts));
+    Menu none;
+    EXPECT_FALSE(showMenuWindow(h.context, none));
     EXPECT_EQ(listed + h.screen.presentCount, 0);
 
     h.settings.AllowMenu = 1;
@@ -170,9 +150,23 @@ TEST(OptionsMenu, ShownOnlyWhenAllowedAndWrittenBackWhenClosed)
     bool playing = true;
     JukeboxHooks jukebox{[&] { return playing; }, [&] { playing = true; },
                          [&] { playing = false; }};
-    // Up wraps to the music sub-menu, which opens; "Playing" -> No; then Exit closes both.
-    h.steps = {{kKeys.SelectUp}, {kKeys.SelectPageDown}, {kKeys.SelectPageDown}};
+    // The music sub-menu runs inside the tick of the menu that opened it.
+    size_t mostLayers = 0;
+    h.onTick = [&](int) {
+        mostLayers = std::max(mostLayers, h.screen.layerStack().layers().size());
+    };
+    h.steps = {{kKeys.SelectUp},        // wraps to the music sub-menu
+               {kKeys.SelectPageDown},  // which opens
+               {kKeys.SelectPageDown},  // nested: "Playing" Yes -> No
+               {kKeys.Exit},            // nested closes; the options menu stays
+               {kKeys.SelectUp}};       // one more tick of its own, then Exit closes it
+    h.screen.push({ScreenEventType::Timer, 0, 1});
     EXPECT_TRUE(runOptionsMenu(h.context, jukebox, fonts));
+    EXPECT_EQ(mostLayers, 2u);
+    EXPECT_EQ(h.step, 5);
+    EXPECT_EQ(h.drains, 3);  // menu opening, nested opening, after the nested menu
+    EXPECT_TRUE(h.screen.layerStack().layers().empty());
+    EXPECT_EQ(h.dispatched, (std::vector<ScreenEventType>{ScreenEventType::Timer}));
     EXPECT_EQ(h.settings.Fontsize, 18);
     EXPECT_EQ(h.settings.Fontface, "Liberation Sans");
     EXPECT_FALSE(playing);

@@ -46,7 +46,13 @@ TEST(WordWrap, DegenerateInputsFinish)
     EXPECT_EQ(wordWrapText(std::vector<std::string>(10000, "aaaa bbbb cccc"), 100, tenPerCharacter)
                   .size(),
               20000u);
-    // Stray continuation bytes and truncated sequences count as characters of their own.
-    EXPECT_EQ(utf8CharacterStarts("\x80\xc3").size(), 3u);
-    EXPECT_EQ(utf8CharacterStarts("a\xe2\x82").size(), 3u);
+    // Lead bytes take the continuation bytes they promise and no more; stray continuation
+    // bytes and truncated sequences count as characters of their own.
+    const std::pair<std::string, std::vector<size_t>> utf8[] = {
+        {"\x80\xc3", {0, 1, 2}},
+        {"a\xe2\x82", {0, 1, 3}},
+        {"\xc3\xa9\x80", {0, 2, 3}},
+        {"\xe0\xa4\x85\xf0\x9f\x98\x80\xf5\x80", {0, 3, 7, 8, 9}},
+    };
+    for (const auto& [text, starts] : utf8) EXPECT_EQ(utf8CharacterStarts(text), starts);
 }
