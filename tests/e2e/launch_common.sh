@@ -134,10 +134,23 @@ quit_launcher() {
     expect_clean_end 100 "quit on Escape"
 }
 
-# Sends keys (xdotool key names) one by one and gives the launcher a few ticks to see each.
+# Sends keys (xdotool key names) one by one and gives the launcher a few ticks to see each. Each
+# goes down and up at once: on a busy machine a key held a moment could last into a second tick
+# of the launcher's and act twice.
 press() {
     local key
-    for key; do xdotool key --delay 20 "$key"; sleep 0.4; done
+    for key; do xdotool key --delay 0 "$key"; sleep 0.4; done
+}
+
+# Presses each key only once the screen has shown the launcher's answer to the one before: two
+# taps of one key within one of its ticks count once, and a busy machine can make ticks long.
+press_seen() {
+    local key
+    for key; do
+        shoot before_key
+        xdotool key --delay 0 "$key"
+        expect_change before_key after_key 0 "the screen did not answer the key $key"
+    done
 }
 
 # Number of game runs (not -help / -listxml) the stand-in has recorded.

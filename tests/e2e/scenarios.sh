@@ -170,10 +170,11 @@ scenario_menu_options() {
     expect_change browse menu 1000 "ShowMenu showed no menu"
     expect_text menu "no menu" "+Display Clones" "+List View"
     # "Menu Type": "List View" -> "Image Preview"; nine Downs to "Display Clones": "Yes" -> "No".
-    press Right Down Down Down Down Down Down Down Down Down Right
+    press_seen Right Down Down Down Down Down Down Down Down Down Right
     expect_text changed "the menu does not show the new menu type" "+Image Preview"
     # "Display NeoGeo Games": "Yes" -> "No" -> "Yes" (back steps wrap too); Escape applies.
-    press Down Left Left Escape
+    press_seen Down Left Left
+    press Escape
     sleep 0.6
     expect_alive "after the options menu"
     # The image browser replaced the list, and the clone is filtered out of it.
