@@ -13,24 +13,25 @@ src=$1
 out=$2/package
 
 skip() { echo "SKIP: $*"; exit 77; }
+installed() { dpkg-query -W -f='${Status}' quorvane 2>/dev/null | grep -qx 'install ok installed'; }
 [ "$(id -u)" -eq 0 ] || skip "not root"
 command -v dpkg >/dev/null || skip "not a Debian system"
 command -v dpkg-shlibdeps >/dev/null || skip "no dpkg-dev"
 # Two suites on one machine must not install and remove the package under each other.
 exec 9>/run/lock/quorvane-package-test.lock
 flock -w 600 9 || skip "another package test holds the lock"
-if dpkg-query -W -f='${Status}' quorvane 2>/dev/null | grep -qx 'install ok installed'; then
-    skip "the quorvane package is installed on this machine; not touching it"
-fi
+! installed || skip "the quorvane package is installed on this machine; not touching it"
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# The launch harness, for its helpers and for the installed launcher's run below.
+bin=/usr/bin/quorvane-session
+source "$src/tests/e2e/launch_common.sh"
 
 # dpkg takes its own lock; an apt run elsewhere on the machine holds it for a while.
 dpkg_retry() {
     local output
     for _ in $(seq 300); do
-        if output=$(dpkg "$@" 2>&1); then return 0; fi
-        [[ $output == *lock* ]] || { echo "$output" >&2; return 1; }
+        output=$(dpkg "$@" 2>&1) && return 0
+        [[ $output == *lock* ]] || break
         sleep 1
     done
     echo "$output" >&2
@@ -42,23 +43,18 @@ deb=$("$src/scripts/package" "$out" | tail -n 1)
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libsdl2* && $depends == *libc6* ]] || fail "dependencies not worked out: $depends"
 
-installed=
-purge() {
-    if [ -n "$installed" ]; then dpkg_retry --purge quorvane >/dev/null 2>&1 || true; fi
-}
-trap purge EXIT
 # A test stopped by a signal (a time limit) still removes what it installed.
+purge=
+trap 'cleanup; [ -z "$purge" ] || dpkg_retry --purge quorvane >/dev/null 2>&1 || true' EXIT
 trap 'exit 1' TERM INT HUP
-
 dpkg_retry -i "$deb" >/dev/null || fail "dpkg -i failed"
-installed=1
+purge=1
 mapfile -t files < <(dpkg -L quorvane | while read -r f; do [ -f "$f" ] && echo "$f"; done)
 for f in /usr/bin/quorvane /usr/bin/quorvane-session /usr/share/xsessions/quorvane.desktop \
          /usr/share/quorvane/launcher.ini.example /usr/share/doc/quorvane/settings.md \
          /usr/share/doc/quorvane/cabinet.md; do
     [[ " ${files[*]} " == *" $f "* ]] || fail "$f is not in the package"
 done
-
 help=$(cd / && env PATH=/usr/bin:/bin quorvane --help) || fail "quorvane --help failed"
 for doc in /usr/share/doc/quorvane/settings.md /usr/share/quorvane/launcher.ini.example; do
     [[ $help == *"$doc"* ]] || fail "--help does not name $doc: $help"
@@ -69,9 +65,6 @@ grep -q '^Exec=/usr/bin/quorvane-session$' /usr/share/xsessions/quorvane.desktop
 # The installed launcher, started through the session script, shows its window on a stand-in
 # cabinet and quits cleanly on Escape.
 if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
-    bin=/usr/bin/quorvane-session
-    source "$src/tests/e2e/launch_common.sh"
-    trap 'cleanup; purge' EXIT
     export XDG_CACHE_HOME=$work/cache
     start_x
     write_demo
@@ -84,10 +77,10 @@ else
 fi
 
 dpkg_retry --purge quorvane >/dev/null || fail "dpkg --purge failed"
-installed=
+purge=
 for f in "${files[@]}"; do
     [ ! -e "$f" ] || fail "$f is left after the package was removed"
 done
 [ ! -e /usr/share/doc/quorvane ] || fail "/usr/share/doc/quorvane is left behind"
-! dpkg-query -W -f='${Status}' quorvane 2>/dev/null | grep -qx 'install ok installed' || fail "still installed"
+! installed || fail "still installed"
 echo "package test passed: $(basename "$deb")"

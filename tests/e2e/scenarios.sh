@@ -1,0 +1,359 @@
+#!/usr/bin/env bash
+# The whole program for real: each scenario_<name> below is the ctest test e2e_<name>. Most run
+# the launcher on the demo cabinet under a private X server, drive it with keys and read back
+# what it did: the stand-in emulator's record of its runs, the settings file, exit codes,
+# standard error, and the screen (compared as pictures, its text read with OCR).
+#
+# Usage: scenarios.sh <scenario> <quorvane-binary> <source-dir>
+scenario=$1
+bin=$2
+src=$3
+source "$src/tests/e2e/launch_common.sh"
+
+# The X server and the demo cabinet; skipped without Xvfb, xdotool or the named tools.
+cabinet() {
+    skip_without Xvfb xdotool "$@"
+    start_x
+    write_demo
+}
+
+# Runs a command that must end by itself with exit code $2 (output in $work/launcher-$1.out,
+# standard error in $work/launcher-$1.err).
+expect_exit() {
+    local name=$1 want=$2
+    shift 2
+    rc=0
+    "$@" >"$work/launcher-$name.out" 2>"$work/launcher-$name.err" || rc=$?
+    [ "$rc" -eq "$want" ] || fail "$name: exit code $rc, not $want"
+}
+
+# Start-up and shutdown: without a display the launcher ends at once with exit code 1 and a
+# message; the window covers the screen; a second launcher ends at once with exit code 1 and no
+# window; Escape ends the first with exit code 0, and the settings file then holds the saved keys
+# with every foreign line kept as it was. Without a usable settings file start-up fails cleanly
+# and writes nothing. A launcher whose display goes away quits in order and saves its settings.
+scenario_startup() {
+    cabinet
+    # Foreign lines: comments, blank lines, unknown keys and the sections it never writes.
+    printf '%s\n' '; a comment the owner wrote' 'UnknownKey = kept as written' '' '[Keymappings]' \
+        Exit=27 'StartGame = 49' '' '[Sounds]' Startup= '' '[Custom]' anything=goes >> "$ini"
+    # No display at all (no X, no Wayland, no SDL_VIDEODRIVER, as over ssh): no launcher that
+    # nobody can see, and the lock is not left held, so the launcher started next runs.
+    expect_exit nodisplay 1 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER \
+        SDL_AUDIODRIVER=dummy QUORVANE_NO_MESSAGE_BOX=1 timeout 30 "$bin" "$ini"
+    grep -q "Failed to create window!" "$work/launcher-nodisplay.err" || fail "no window message"
+
+    start_launcher
+    local geometry
+    geometry=$(xdotool search --onlyvisible --name Quorvane getwindowgeometry 2>/dev/null)
+    [[ $geometry == *"Geometry: 1024x768"* ]] || fail "the window does not cover the screen: $geometry"
+    expect_exit second 1 timeout 10 "$bin" "$ini"
+    [ "$(xdotool search --onlyvisible --name Quorvane 2>/dev/null | wc -l)" -eq 1 ] ||
+        fail "not exactly one launcher window is visible"
+    press Down
+    quit_launcher
+    # The saved keys, and every foreign line as it was.
+    for line in UseDirectInput=1 MenuType=ListView PreviewPictures=ScreenShots Orientation=Normal \
+        SelectedGame=beta "LastMameVersion=MAME v0.251 (stand-in)" MusicRepeatPlaylist=1 \
+        '; a comment the owner wrote' 'UnknownKey = kept as written' '' '[Settings]' '[System]' \
+        '[Mameoptions]' '[Keymappings]' 'StartGame = 49' '[Sounds]' '[Custom]' anything=goes; do
+        grep -qxF -- "$line" "$ini" || fail "the settings file lacks the line '$line': $(cat "$ini")"
+    done
+
+    # No settings file: every setting takes its default, the default emulator path names nothing,
+    # so start-up ends with exit code 1 after its messages, and no settings file is written.
+    rm -f "$work/gamecache.xml"
+    expect_exit none 1 env -C "$work" timeout 60 "$bin" "$work/none.ini"
+    grep -q "Initialization failed" "$work/launcher-none.err" || fail "no 'Initialization failed'"
+    [ ! -e "$work/none.ini" ] || fail "a failed start-up wrote a settings file"
+
+    # The display goes away under a running launcher (the X server is killed): it neither crashes
+    # nor hangs, but quits in order and saves its settings.
+    start_launcher
+    press Down
+    kill "$xvfb_pid"
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
+    expect_clean_end 200 "after its display went away"
+    grep -qxF SelectedGame=betaj "$ini" || fail "the settings were not saved: $(grep Selected "$ini")"
+}
+
+# Launching games: the keys move the selection and start the emulator with the game's own
+# options or its parent's, from the emulator's folder; the launcher takes its window and
+# keyboard back afterwards, survives an emulator that fails or is missing, and quits on Escape.
+scenario_launch_game() {
+    cabinet
+    local dir n=0 ending err
+    dir=$(cd "$work/emu" && pwd -P)
+    start_launcher
+    press Down 1            # Beta Game, StartGame
+    wait_for_runs 1
+    expect_run 1 "$dir" beta -skip_gameinfo -window
+    expect_alive "after the first game"
+    press Down 1            # Beta Game (Japan): no options of its own
+    wait_for_runs 2
+    expect_run 2 "$dir" betaj -skip_gameinfo -window
+    press Up Up Up 1        # the third Up is refused at the top: the launcher just plays on
+    wait_for_runs 3
+    expect_run 3 "$dir" alpha
+    press Down              # Beta Game is selected when the launcher quits
+    quit_launcher
+    grep -qx SelectedGame=beta "$ini" || fail "the saved selection is not beta: $(grep Sel "$ini")"
+
+    # An emulator that exits with an error code, then one killed by a signal: the launcher shows
+    # its error for three seconds and runs on, and launches again.
+    : > "$log"
+    start_launcher
+    for ending in STAND_IN_MAME_EXIT=3 STAND_IN_MAME_SIGNAL=SEGV ""; do
+        echo "${ending:+export $ending}" > "$work/emu.env"
+        press 1
+        wait_for_runs $((n += 1))
+        [ -z "$ending" ] || sleep 5
+        expect_alive "after an emulator run ending with '$ending'"
+    done
+    quit_launcher
+
+    # The emulator is gone (the cache still holds the list): a clear message, and it runs on.
+    : > "$log"
+    sed -i "s|^Mame.exe=.*|Mame.exe=$work/emu/missing|" "$ini"
+    start_launcher
+    press 1
+    err=$work/launcher$launch_count.err
+    poll 100 0.1 grep -qF "Failed to execute [$work/emu/missing beta -skip_gameinfo -window]!" \
+        "$err" || fail "no message about the missing emulator"
+    sleep 1
+    expect_alive "after a launch of a missing emulator"
+    grep -q "does not exist" "$err" || fail "the message gives no reason"
+    [ "$(game_runs)" -eq 0 ] || fail "something ran"
+    quit_launcher
+}
+
+# The joystick listing mode: "--listjoysticks" anywhere on the command line prints the caption,
+# the first usable controller (none on a machine without joysticks) and the prompt, then ends
+# after one character of input, or at once when standard input is empty, with exit code 0. It
+# needs no settings file and no display.
+scenario_listing() {
+    cd "$work"
+    export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+    unset DISPLAY
+    lists() {
+        [ "$(cat "$work/launcher-$1.out")" = $'Quorvane v3.0\n\n\nPress enter to close console:' ] ||
+            fail "$1 printed: $(cat "$work/launcher-$1.out")"
+    }
+    listing() { expect_exit "$1" 0 timeout 20 "$bin" "${@:2}"; lists "$1"; }
+    listing no-input --listjoysticks </dev/null
+    listing enter --listjoysticks <<<''
+    listing among-others some.ini --listjoysticks extra </dev/null
+    # With a console it waits for Enter: with input that never comes it still waits after a second.
+    mkfifo "$work/in"
+    "$bin" --listjoysticks <"$work/in" >"$work/launcher-waiting.out" &
+    launcher_pid=$!
+    exec 3>"$work/in"
+    sleep 1
+    expect_alive "it did not wait for Enter"
+    printf '\n' >&3
+    exec 3>&-
+    expect_clean_end 200 "after Enter"
+    lists waiting
+    [ ! -e "$work/launcher.ini" ] || fail "the listing mode wrote a settings file"
+}
+
+# The options menu: ShowMenu opens it over the browse screen, the arrow keys change values,
+# Escape closes it and applies them (the screen turns to the image browser and the catalogue is
+# filtered again at once), and the changed values are in the settings file after the launcher
+# quits. Every key repeated past both ends of the menu wraps round without harm.
+scenario_menu_options() {
+    cabinet import compare tesseract
+    start_launcher
+    expect_text browse "the list view does not show the clone" "+Beta Game (Japan)"
+    press 2                                  # ShowMenu
+    expect_change browse menu 1000 "ShowMenu showed no menu"
+    expect_text menu "no menu" "+Display Clones" "+List View"
+    # "Menu Type": "List View" -> "Image Preview"; nine Downs to "Display Clones": "Yes" -> "No".
+    press_seen Right Down Down Down Down Down Down Down Down Down Right
+    expect_text changed "the menu does not show the new menu type" "+Image Preview"
+    # "Display NeoGeo Games": "Yes" -> "No" -> "Yes" (back steps wrap too); Escape applies.
+    press_seen Down Left Left
+    press Escape
+    sleep 0.6
+    expect_alive "after the options menu"
+    # The image browser replaced the list, and the clone is filtered out of it.
+    expect_change menu after 1000 "the menu is still shown"
+    [ "$(differing_pixels browse after)" -gt 1000 ] || fail "the screen did not change"
+    expect_text after "the menu's changes are not shown" -Japan "-Display Clones"
+    press Down Down 1                        # two Downs stop at "Beta Game"
+    wait_for_runs 1
+    [ "$(game_run 1 | grep '^arg=' | head -1)" = arg=beta ] || fail "launched: $(game_run 1)"
+    quit_launcher
+    for line in DisplayClones=0 MenuType=ImageBrowser DisplayNeoGeo=1; do
+        grep -qx "$line" "$ini" || fail "the settings file lacks $line: $(cat "$ini")"
+    done
+
+    # A menu left untouched after thirty Ups changes nothing that matters.
+    start_launcher
+    press 2 $(printf 'Up %.0s' {1..30}) Escape
+    sleep 0.6
+    expect_alive "after wrapping round the menu"
+    quit_launcher
+    grep -qx DisplayClones=0 "$ini" || fail "an untouched menu changed DisplayClones"
+    grep -qx MenuType=ImageBrowser "$ini" || fail "an untouched menu changed MenuType"
+}
+
+# The game-information window: Control opens the history text of the selected game over the
+# browse screen, Down and Up scroll it one line, Escape closes it, held or not, and the launcher
+# runs on. Player 2 opening and closing it leaves the whole screen turned to face him.
+scenario_info_window() {
+    cabinet import compare tesseract
+    # The history of "alpha", 40 lines; the reader drops the line after each stored text line.
+    {
+        printf '%s\n' "# test history" '$info=alpha' '$mame'
+        printf '%s\n\n' "Firstline of the Alpha Game history" "Secondline of the Alpha Game history"
+        printf 'Line %d of the history\n\n' $(seq 3 40)
+        echo '$end'
+    } > "$work/mameinfo.dat"
+    sed -i "s|^UseMameInfoDat=0|UseMameInfoDat=1\nMameinfo.dat=$work/mameinfo.dat\nFontsize=24\nInvertPlayer2Screen=1|" "$ini"
+    start_launcher
+    shoot browse
+    press ctrl                               # GameInfo
+    expect_change browse opened 1000 "Control showed no window"
+    expect_text opened "the history's first line is not shown" +Firstline
+    press Down
+    expect_change opened scrolled 100 "Down did not scroll the text"
+    expect_text scrolled "Down did not scroll the text" -Firstline +history
+    press Up
+    expect_text back "Up did not scroll back to the first line" +Firstline
+    # Escape closes the window only, even held for half a second: the launcher goes on only once
+    # the key has been let go and pressed again.
+    xdotool keydown Escape sleep 0.5 keyup Escape
+    sleep 0.6
+    expect_alive "after closing the information window"
+    expect_text closed "Escape did not close the window" -Firstline "+Alpha Game"
+    [ "$(differing_pixels browse closed)" -lt 1000 ] || fail "the browse screen did not return"
+
+    # Player 2 (Q: history, W: close): after the window has closed, the whole screen is the browse
+    # screen upside down, not a turned bar over an unturned list. Text drawn upside down is
+    # anti-aliased a little differently: only clear differences count (the screen left unturned
+    # differs in over 10,000 pixels).
+    press q
+    expect_change closed turned_open 1000 "player 2's history key showed no window"
+    press w
+    convert "$work/browse.png" -rotate 180 "$work/browse_turned.png"
+    turned() { shoot turned && [ "$(differing_pixels browse_turned turned 40%)" -lt 500 ]; }
+    poll 25 0.2 turned || true
+    expect_alive "after player 2 closed the information window"
+    turned || fail "after player 2's history text the screen is not the browse screen turned whole"
+    quit_launcher
+}
+
+# The jukebox, read off the music bar: music plays at start-up and its time advances; "x" stops
+# it, "z" plays, "c" and "v" go to the next and the previous song; a game pauses the music and it
+# resumes after. Music not paused during a game moves on to the next song while the game runs.
+scenario_music() {
+    cabinet sox tesseract import
+    mkdir -p "$work/music"
+    song() { sox -n -r 22050 -c 1 "$work/music/$1.ogg" synth "$2" sine "$3" vol 0.1; }
+    playlist() { printf "$work/music/%s.ogg\n" "$@" > "$work/playlist.txt"; }
+    song tune-a 40 440
+    song tune-b 40 660
+    playlist tune-a tune-b
+    sed -i "s|^MusicPlayAtStartup=0|MusicPlayAtStartup=1\nPlaylistFilename=$work/playlist.txt\nStatusBarFontSize=20|" "$ini"
+    # A game is recorded by the stand-in, runs until the test creates end-game (at most a
+    # minute), then leaves game-over.
+    cat > "$work/emu.env" <<SH
+case "\${1:-}" in -*) ;; *)
+    sh "$work/emu/stand_in_mame.sh" "\$@"
+    for i in \$(seq 600); do [ -e "$work/end-game" ] && break; sleep 0.1; done
+    : > "$work/game-over"; exit 0 ;; esac
+SH
+    # Seconds played, from the bar's "mm:ss/mm:ss", into $secs; waits up to about 10 s for the
+    # bar to show (after a game the window comes back a moment later).
+    bar_time() {
+        read_screen bar
+        [[ $text =~ ([0-9][0-9]):([0-9][0-9])/ ]] &&
+            secs=$((10#${BASH_REMATCH[1]} * 60 + 10#${BASH_REMATCH[2]}))
+    }
+    played() { poll 20 0.5 bar_time || fail "no playing time in the music bar: '$text'"; }
+
+    start_launcher
+    expect_text bar "no music at start-up" '+Playing "tune-a" by "Unknown"'
+    played
+    local t0=$secs step before after
+    sleep 3
+    played
+    [ "$secs" -ge $((t0 + 2)) ] || fail "the playing time did not advance: $t0 then $secs"
+    for step in 'x:Music Stopped' 'z:Playing "tune-a"' 'c:Playing "tune-b"' 'v:Playing "tune-a"'; do
+        press "${step%%:*}"
+        expect_text bar "after ${step%%:*}" "+${step#*:}"
+    done
+
+    # The launcher's window is hidden while the game runs, so the bar is read just before and
+    # just after a game held for ten seconds: unpaused music would have moved on by ten seconds.
+    played
+    before=$secs
+    press 1
+    wait_for_runs 1
+    sleep 10
+    : > "$work/end-game"
+    poll 300 0.1 test -e "$work/game-over" || fail "the game did not end"
+    played
+    after=$secs
+    [ "$after" -lt $((before + 7)) ] || fail "the music played on during the game: $before then $after"
+    resumed() { played && [ "$secs" -gt "$after" ]; }
+    poll 20 0.5 resumed || fail "the music did not resume after the game: $after then $secs"
+    quit_launcher
+
+    song short-a 4 440
+    song short-b 30 660
+    playlist short-a short-b
+    sed -i "s|^MusicPlayAtStartup=1|MusicPlayAtStartup=1\nMusicStopDuringGame=0|" "$ini"
+    # A game long enough that the first song surely ends while it runs, even on a slow build.
+    echo 'case "${1:-}" in -*) ;; *) sleep 7 ;; esac' > "$work/emu.env"
+    : > "$log"
+    start_launcher
+    expect_text bar "the short playlist does not play" '+Playing "short-a"'
+    press 1
+    wait_for_runs 1
+    expect_text bar "no next song" '+Playing "short-b"'
+    played
+    [ "$secs" -ge 3 ] || fail "the next song started only after the game: ${secs}s into it"
+    quit_launcher
+}
+
+# The real emulator: the launcher builds its list from Debian's mame, and "pong" (a machine that
+# needs no ROM files) launched with its own options runs and returns to the launcher, which then
+# quits normally.
+scenario_real_mame() {
+    local mame=/usr/games/mame args=$work/mame-args.log
+    [ -x "$mame" ] || { echo "SKIP: no $mame"; exit 0; }
+    cabinet
+    rm "$work"/roms/*.zip
+    : > "$work/roms/pong.zip"
+    sed -i -e '/^UseDirectInput=/d' -e 's/^SelectedGame=alpha/SelectedGame=pong/' \
+        -e 's/^beta=.*/pong=-video none -sound none -str 2 -nothrottle/' "$ini"
+    # The emulator writes its configuration into its working and home folders: private ones.
+    mkdir -p "$work/home"
+    cat > "$emu" <<SH
+#!/bin/sh
+echo "\$@" >> "$args"
+cd "$work/home" && HOME="$work/home" $mame "\$@"
+rc=\$?; echo "exit=\$rc" >> "$args"; exit \$rc
+SH
+    start_launcher 2400                      # the full list takes a while on a loaded machine
+    grep -q 'name="pong"' "$work/gamecache.xml" || fail "pong is not in the cache"
+    press 1
+    poll 300 0.1 grep -qsx "pong -video none -sound none -str 2 -nothrottle" "$args" ||
+        fail "the emulator was not run with pong's options: $(cat "$args" 2>/dev/null)"
+    # -str 2 ends the emulation after two seconds; then the launcher has its screen back.
+    pong_ended() { grep -A1 "^pong -video" "$args" | grep -q "^exit="; }
+    poll 600 0.1 pong_ended || true
+    sleep 2
+    expect_alive "after pong"
+    [ "$(grep -A1 "^pong -video" "$args" | tail -n 1)" = exit=0 ] ||
+        fail "pong did not end cleanly: $(cat "$args")"
+    quit_launcher
+    grep -qx SelectedGame=pong "$ini" || fail "the selection was not saved"
+}
+
+declare -F "scenario_$scenario" >/dev/null || fail "no scenario '$scenario'"
+"scenario_$scenario"
+echo PASS
