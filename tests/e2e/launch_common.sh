@@ -22,6 +22,8 @@ cleanup() {
     for pid in "$launcher_pid" "$xvfb_pid"; do
         [ -n "$pid" ] || continue
         kill "$pid" 2>/dev/null || true
+        # A launcher that hangs ignores the request: the test has failed already, so it ends.
+        poll 50 0.1 eval "! kill -0 $pid 2>/dev/null" || kill -KILL "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
     rm -rf "$work"
