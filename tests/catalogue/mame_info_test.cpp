@@ -40,7 +40,7 @@ std::string readText(const std::string& text)
 
 }  // namespace
 
-TEST(ReadMameInfo, EntriesSectionsAndOrderFaults)
+TEST(MameInfo, EntriesSectionsOrderFaultsAndUnreadableFiles)
 {
     const std::pair<std::string, const char*> cases[] = {
         // The line after each stored text line is dropped, whatever it holds.
@@ -70,21 +70,19 @@ TEST(ReadMameInfo, EntriesSectionsAndOrderFaults)
     const std::string piece(1023, 'h');
     EXPECT_EQ(outcome.rfind("1|" + piece + "," + piece + ",", 0), 0u);
     EXPECT_EQ(outcome.size(), 2u + 2563 * 1024 + 1);
-}
 
-TEST(LoadMameInfo, MissingUnreadableAndFaultyFiles)
-{
+    // Loading from a path: a file that cannot be opened, or read, or is not in order.
     TempFolder scratch;
     GameTable table = makeTable();
     const std::string failed = "Failed to load data from mameinfo.dat!\n";
-    const std::tuple<std::string, int, std::string> cases[] = {
+    const std::tuple<std::string, int, std::string> files[] = {
         {scratch.path("missing.dat"), 0,
          "Error opening file: [" + scratch.path("missing.dat") + "]\n"},
         {scratch.dir(), 1, failed},
         {scratch.write("open.dat", "$info=pacman\n"), 1, failed},
         {scratch.write("good.dat", "$info=dkong\n$mame\nBarrels\n\n$end\n"), 1, ""},
     };
-    for (const auto& [path, result, output] : cases) {
+    for (const auto& [path, result, output] : files) {
         testing::internal::CaptureStdout();
         EXPECT_EQ(loadMameInfo(path, table), result) << path;
         EXPECT_EQ(testing::internal::GetCapturedStdout(), output) << path;
