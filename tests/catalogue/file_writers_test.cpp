@@ -94,6 +94,7 @@ TEST(FileWriters, KeepThePreviousFileThroughEveryFault)
         bool kill;
         const char* told;  // nullptr: the write succeeds
     } cases[] = {
+        // clang-format off
         {"full disk", Link::None, {}, [] { injectWriteFault(WriteFault{100, ENOSPC, {}}); }, false,
          "No space left on device"},
         // Root could write the file; its owner's read-only mark must still hold.
@@ -119,6 +120,7 @@ TEST(FileWriters, KeepThePreviousFileThroughEveryFault)
         {"symbolic link", Link::ToFile, {}, {}, false, nullptr},
         {"dangling link", Link::Dangling, {}, {}, false, nullptr},
         {"killed before the rename", Link::None, {}, {}, true, ""},
+        // clang-format on
     };
 
     for (const auto& writer : writers) {

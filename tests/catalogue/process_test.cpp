@@ -58,13 +58,11 @@ TEST(RunProcess, KeepsCallingBackWhileALongChildRuns)
     TempFolder scratch;
     const std::string flag = scratch.path("third-call");
     int calls = 0;
-    ProcessRequest request;
-    request.commandLine =
-        "/bin/sh -c \"while [ ! -e '" + flag + "' ]; do sleep 0.01; done; exit 4\"";
-    request.whileWaiting = [&] {
-        if (++calls == 3) writeFile(flag, "");
-    };
-    const ProcessResult result = runProcess(request);
+    const std::string loop = "while [ ! -e '" + flag + "' ]; do sleep 0.01; done; exit 4";
+    const ProcessResult result =
+        runProcess({"/bin/sh -c \"" + loop + "\"", "", ProcessOutput::Inherit, "", [&] {
+                        if (++calls == 3) writeFile(flag, "");
+                    }});
     ASSERT_EQ(result.failure, ProcessFailure::None) << result.error;
     EXPECT_EQ(result.exitCode, 4);
     EXPECT_GE(calls, 3);
