@@ -129,6 +129,12 @@ TEST(SaveSettings, NewFileHoldsOnlyTheSavedKeysAndEveryValueRoundTrips)
     const std::string first = readFile(path);  // saving what was just loaded changes nothing
     ASSERT_TRUE(saveSettings(r, std::string("1942"), path));
     EXPECT_EQ(readFile(path), first);
+    // Every known orientation is written by its name, over the one the file holds.
+    for (const int orientation : {-90, 90, 0}) {
+        s.Orientation = orientation;
+        ASSERT_TRUE(saveSettings(s, std::nullopt, path));
+        EXPECT_EQ(loadSettings(path).Orientation, orientation);
+    }
 }
 
 TEST(SaveSettings, KeepsTheUsersFileAsWritten)
