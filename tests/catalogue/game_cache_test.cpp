@@ -39,7 +39,7 @@ GameTable sampleCatalogue()
 
 }  // namespace
 
-TEST(GameCache, RoundTripKeepsEveryStoredField)
+TEST(GameCache, RoundTripKeepsEveryStoredFieldAndNothingUnreadable)
 {
     TempFolder scratch;
     const std::string path = scratch.path("cache.xml");
@@ -86,6 +86,21 @@ TEST(GameCache, RoundTripKeepsEveryStoredField)
     // A cache written by an earlier build of the launcher still loads.
     ASSERT_EQ(readGameCache(fixture("cache_v1.xml"), read), 1);
     EXPECT_EQ(read.games.at(2)->description, "Caf\xc3\xa9 \xe6\x97\xa5");
+
+    // Text that is not UTF-8 cannot be converted: the writing stops, the cache stays and no
+    // temporary file is left. A control character would make the file unreadable; it is left out.
+    GameTable odd = sampleCatalogue();
+    odd.games[0]->description = std::string("bad \xff\xfe bytes");
+    const std::string before = readFile(path);
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(writeGameCache(odd, path));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(scratch.entries(), 1);
+    odd.games[0]->description = std::string("odd\x01\x1ftitle\tend");
+    ASSERT_TRUE(writeGameCache(odd, path));
+    ASSERT_EQ(readGameCache(path, read), 1) << readFile(path);
+    EXPECT_EQ(read.games[0]->description, "oddtitle\tend");
 }
 
 TEST(GameCache, DamagedFilesAreRefusedAndTheTableKept)
@@ -132,26 +147,4 @@ TEST(GameCache, DamagedFilesAreRefusedAndTheTableKept)
               1);
     EXPECT_EQ(describeAll(edited.games),
               (std::vector<std::string>{"a|A & B|19|-|-|-|/0/0/0|-3/0/0/0", "||0|-|-|-|-|-"}));
-}
-
-TEST(GameCache, AFailedWriteKeepsThePreviousCache)
-{
-    TempFolder scratch;
-    const std::string path = scratch.write("cache.xml", "previous contents");
-    // Text that is not UTF-8 cannot be converted: the writing stops, the cache stays and no
-    // temporary file is left.
-    GameTable odd = sampleCatalogue();
-    odd.games[0]->description = std::string("bad \xff\xfe bytes");
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(writeGameCache(odd, path));
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(readFile(path), "previous contents");
-    EXPECT_EQ(scratch.entries(), 1);
-
-    // A control character would make the file unreadable; it is left out of the cache.
-    odd.games[0]->description = std::string("odd\x01\x1ftitle\tend");
-    ASSERT_TRUE(writeGameCache(odd, path));
-    GameTable read;
-    ASSERT_EQ(readGameCache(path, read), 1) << readFile(path);
-    EXPECT_EQ(read.games[0]->description, "oddtitle\tend");
 }
