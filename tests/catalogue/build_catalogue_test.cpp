@@ -7,7 +7,6 @@
 #include "catalogue_test_util.h"
 
 using catalogue_test::fixture;
-using catalogue_test::ScopedEnv;
 using Texts = std::vector<std::string>;
 
 namespace {
@@ -17,10 +16,6 @@ namespace {
 class BuildCatalogueTest : public testing::Test {
 public:
     BuildCatalogueTest()
-        : tmpdir_("TMPDIR", scratch.path("tmp")),
-          list_("STAND_IN_MAME_LIST", scratch.path("list.xml")),
-          log_("STAND_IN_MAME_LOG", scratch.path("emulator.log")),
-          version_("STAND_IN_MAME_VERSION", std::nullopt)
     {
         std::filesystem::create_directories(scratch.path("roms"));
         std::filesystem::create_directory(scratch.path("tmp"));
@@ -32,28 +27,18 @@ public:
         settings.RomsDir = scratch.path("roms");
         settings.UseMameInfoDat = 0;
         settings.MameinfoDat = scratch.path("mameinfo.dat");
-        const auto note = [this](std::string event) {
-            return [this, event] { events.push_back(event); };
+        const auto note = [this](std::string e) { return [this, e] { events.push_back(e); }; };
+        const auto noteText = [this](std::string e) {
+            return [this, e](const std::string& text) { events.push_back(e + text); };
         };
-        const auto noteText = [this](std::string event) {
-            return [this, event](const std::string& text) { events.push_back(event + text); };
-        };
-        const auto record = [this](const std::optional<std::string>& version) {
-            recorded = version;
-        };
+        const auto record = [this](const std::optional<std::string>& v) { recorded = v; };
         // Each reading moves the clock on by `tick`; none by default, so no progress counts.
         const auto now = [this] { return clock += tick; };
-        hooks = {noteText("show "),
-                 note("close"),
-                 note("discard keys"),
-                 note("controllers"),
-                 note("jukebox"),
-                 noteText("sound "),
-                 note("music"),
-                 note("music hooks"),
-                 note("timer"),
-                 record,
-                 now};
+        // clang-format off
+        hooks = {noteText("show "), note("close"), note("discard keys"), note("controllers"),
+                 note("jukebox"), noteText("sound "), note("music"), note("music hooks"),
+                 note("timer"), record, now};
+        // clang-format on
     }
 
     // Runs the build; `runs` gets the emulator's first argument of each run, `boxTexts` the
@@ -86,7 +71,10 @@ public:
     }
 
     TempFolder scratch;
-    ScopedEnv tmpdir_, list_, log_, version_;
+    ScopedEnv tmpdir_{"TMPDIR", scratch.path("tmp")};
+    ScopedEnv list_{"STAND_IN_MAME_LIST", scratch.path("list.xml")};
+    ScopedEnv log_{"STAND_IN_MAME_LOG", scratch.path("emulator.log")};
+    ScopedEnv version_{"STAND_IN_MAME_VERSION", std::nullopt};
     LauncherSettings settings;
     GameTable table;
     BrowsePosition position{7, 9, false};
@@ -151,7 +139,6 @@ TEST_F(BuildCatalogueTest, FailuresEndTheBuildWithTheirMessages)
     const std::pair<std::function<void()>, Texts> cases[] = {
         {[&] { scratch.write("list.xml", ""); }, {"Error loading game list!"}},
         {[&] { scratch.write("list.xml", "<mame/>"); }, {"No games found!"}},
-        {[&] { settings.UseMameInfoDat = 1; }, {"Error loading mameinfo.dat!"}},
         {[&] { std::filesystem::remove(scratch.path("tmp")); }, {"Error getting temporary path!"}},
         // An emulator that cannot start, and no cache to fall back on.
         {[&] { settings.MameExe = missing; },
@@ -162,16 +149,27 @@ TEST_F(BuildCatalogueTest, FailuresEndTheBuildWithTheirMessages)
         {[&] { settings.MameExe = "\"" + missing; },
          {"The emulator setting Mame.exe has a quote that is never closed: \"" + missing,
           "Error launching [\"" + missing + " -listxml]!"}},
+        // A missing history file: the start fails after the list was imported.
+        {[&] { settings.UseMameInfoDat = 1; }, {"Error loading mameinfo.dat!"}},
     };
     for (const auto& [setUp, texts] : cases) {
         std::filesystem::remove(settings.GameCache);
         std::filesystem::create_directories(scratch.path("tmp"));
         scratch.write("list.xml", readFile(fixture("new_format.xml")));
         settings.UseMameInfoDat = 0;
+        settings.MameExe = catalogue_test::standInEmulator();
         setUp();
         EXPECT_EQ(build(), 0) << texts[0];
         EXPECT_EQ(boxTexts, texts);
     }
+    // That last start recorded the new version at once; the next start, reading the settings
+    // file where only that changed, uses the cache it wrote.
+    ASSERT_EQ(recorded, std::optional<std::string>("MAME v0.251 (stand-in)"));
+    settings.UseMameInfoDat = 0;
+    settings.LastMameVersion = *recorded;
+    ASSERT_EQ(build(), 1) << output;
+    EXPECT_EQ(runs, Texts{"-help"});
+    EXPECT_EQ(table.gameCount(), 5);
 
     // With a cache, a failed probe never forces a rebuild, and the version is forgotten.
     settings.MameExe = missing;
@@ -212,21 +210,6 @@ TEST_F(BuildCatalogueTest, HistoryTextsSoundsMusicAndTheRestoredSelection)
     EXPECT_EQ(build(), 1);
     EXPECT_EQ(table.filteredCount(), 0);
     EXPECT_EQ(position.selectedIndex, 0);
-}
-
-TEST_F(BuildCatalogueTest, AStartThatFailsAfterTheImportLeavesTheCacheToTheNext)
-{
-    settings.UseMameInfoDat = 1;  // missing: the start fails after the list was imported
-    EXPECT_EQ(build(), 0);
-    EXPECT_EQ(runs, (Texts{"-help", "-listxml"}));
-    ASSERT_EQ(recorded, std::optional<std::string>("MAME v0.251 (stand-in)"));
-
-    // The next start reads the settings file, where only the recorded version changed.
-    settings.UseMameInfoDat = 0;
-    settings.LastMameVersion = *recorded;
-    ASSERT_EQ(build(), 1) << output;
-    EXPECT_EQ(runs, Texts{"-help"});
-    EXPECT_EQ(table.gameCount(), 5);
 }
 
 TEST_F(BuildCatalogueTest, AnUnwritableCacheNeverLeavesTheOldListBehind)
@@ -283,24 +266,36 @@ TEST_F(BuildCatalogueTest, TheListIsReadWhileTheEmulatorWritesIt)
     tick = std::chrono::milliseconds(100);  // a count every third entry
     ASSERT_EQ(build(), 1) << output;
     EXPECT_EQ(readFile(scratch.path("emulator.log")).find("latch timed out"), std::string::npos);
+    EXPECT_NE(output.find("5 games kept; left out 1 not runnable, 1 BIOS sets, 1 without a screen"),
+              std::string::npos)
+        << output;
     EXPECT_EQ(
         Texts(events.begin(), events.begin() + 5),
         (Texts{"show Loading Game Information From Mame...", "show Building Game List (slow)...",
                "show Building Game List (slow)... 3 machines read, 0 games kept",
                "show Building Game List (slow)... 6 machines read, 3 games kept",
                "show Filtering And Sorting Roms..."}));
+    // The same cache as an import of the whole file gives, which reads back as that table.
     const std::string cache = readFile(settings.GameCache);
-    GameTable direct;
+    GameTable direct, fromCache;
     testing::internal::CaptureStdout();
     ASSERT_EQ(importListXml(fixture("new_format.xml"), direct, scratch.path("direct.xml")), 1);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(cache, readFile(scratch.path("direct.xml")));
+    ASSERT_EQ(readGameCache(settings.GameCache, fromCache), 1);
+    EXPECT_EQ(catalogue_test::describeAll(fromCache.games),
+              catalogue_test::describeAll(direct.games));
+    const std::string mslug = "mslug";
+    EXPECT_EQ(direct.index->lookup(&mslug), direct.games[1].get());
 
     // A list cut off midway, from a new emulator, leaves the table and the old cache alone.
     scratch.write("list.xml", list.substr(0, at));
     const ScopedEnv newVersion("STAND_IN_MAME_VERSION", std::string("MAME v0.252"));
+    const long entries = scratch.entries();
     EXPECT_EQ(build(), 0);
     EXPECT_EQ(boxTexts, Texts{"Error loading game list!"});
+    EXPECT_NE(output.find("error: could not parse file "), std::string::npos) << output;
     EXPECT_EQ(table.gameCount(), 5);
     EXPECT_EQ(readFile(settings.GameCache), cache);
+    EXPECT_EQ(scratch.entries(), entries);
 }

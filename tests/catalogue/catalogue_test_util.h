@@ -1,18 +1,18 @@
-// Helpers shared by the catalogue tests: fixtures, the stand-in emulator, scoped environment
-// variables, record builders and a one-line rendering of a record for whole-record comparisons.
+// Helpers shared by the catalogue tests: fixtures, the stand-in emulator, record builders and a
+// one-line rendering of a record for whole-record comparisons.
 #pragma once
 
-#include <cstdlib>
 #include <memory>
-#include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "catalogue/game_record.h"
 #include "config/temp_folder.h"
 
 namespace catalogue_test {
 
+// A file of tests/fixtures/catalogue ("../history/x" for one of another fixture folder).
 inline std::string fixture(const std::string& name)
 {
     return std::string(QUORVANE_SOURCE_DIR) + "/tests/fixtures/catalogue/" + name;
@@ -22,27 +22,6 @@ inline std::string standInEmulator()
 {
     return std::string(QUORVANE_SOURCE_DIR) + "/tests/support/stand_in_mame.sh";
 }
-
-// Sets (or, with no value, unsets) an environment variable while the object lives.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) old_ = old;
-        set(value);
-    }
-    ~ScopedEnv() { set(old_); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    void set(const std::optional<std::string>& v)
-    {
-        v ? setenv(name_, v->c_str(), 1) : unsetenv(name_);
-    }
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 inline std::unique_ptr<GameRecord> makeGame(const std::string& romname,
                                             const std::string& description = "")

@@ -17,41 +17,35 @@
 #include "platform/files.h"
 
 namespace fs = std::filesystem;
+using testing::HasSubstr;
 
 namespace {
 
 constexpr uid_t kNobody = 65534;
 constexpr int kCannotDropRoot = 77;
 
-struct Outcome {
-    bool succeeded = false;
-    bool killed = false;
-    int exitCode = -1;
-    std::string told;  // everything the writer printed
-};
-
-// Runs `write` in a child process, so that an injected fault or a dropped privilege stays there.
-// With `killBeforeRename` the child stops when its temporary file is complete and hands over to
-// this process, which kills it there: the crash comes at exactly that point on any machine.
-Outcome writeInChild(const std::function<bool()>& write, const std::function<void()>& inChild,
-                     bool killBeforeRename, const std::string& log)
+// Runs `write` in a child process, so that an injected fault or a dropped privilege stays there,
+// with its output in `log`; returns its wait status. With `killBeforeRename` the child stops when
+// its temporary file is complete and hands over to this process, which kills it there: the crash
+// comes at exactly that point on any machine.
+int writeInChild(const std::function<bool()>& write, const std::function<void()>& inChild,
+                 bool killBeforeRename, const std::string& log)
 {
     int ready[2], never[2];
-    if (::pipe(ready) != 0 || ::pipe(never) != 0) return {};
+    if (::pipe(ready) != 0 || ::pipe(never) != 0) return -1;
     std::fflush(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(out, 1);
         ::dup2(out, 2);
-        inChild();
-        if (killBeforeRename) {
-            injectWriteFault(WriteFault{{}, 0, [&] {
-                                            char c = 'r';
-                                            [[maybe_unused]] auto n = ::write(ready[1], &c, 1);
-                                            n = ::read(never[0], &c, 1);  // waits for the kill
-                                        }});
-        }
+        if (inChild) inChild();
+        const auto handOver = [&] {
+            char c = 'r';
+            [[maybe_unused]] auto n = ::write(ready[1], &c, 1);
+            n = ::read(never[0], &c, 1);  // waits for the kill
+        };
+        if (killBeforeRename) injectWriteFault(WriteFault{{}, 0, handOver});
         const bool ok = write();
         std::fflush(nullptr);
         ::_exit(ok ? 0 : 1);
@@ -64,12 +58,7 @@ Outcome writeInChild(const std::function<bool()>& write, const std::function<voi
     ::waitpid(pid, &status, 0);
     ::close(ready[0]);
     ::close(never[1]);
-    Outcome outcome;
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.succeeded = outcome.exitCode == 0;
-    outcome.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-    outcome.told = readFile(log);
-    return outcome;
+    return status;
 }
 
 }  // namespace
@@ -105,15 +94,13 @@ TEST(FileWriters, KeepThePreviousFileThroughEveryFault)
         bool kill;
         const char* told;  // nullptr: the write succeeds
     } cases[] = {
-        {"full disk", Link::None, [](auto&) {},
-         [] {
-             injectWriteFault(WriteFault{100, ENOSPC, {}});
-         },
-         false, "No space left on device"},
+        // clang-format off
+        {"full disk", Link::None, {}, [] { injectWriteFault(WriteFault{100, ENOSPC, {}}); }, false,
+         "No space left on device"},
         // Root could write the file; its owner's read-only mark must still hold.
         {"read-only file", Link::None,
-         [](const std::string& file) { fs::permissions(file, fs::perms::owner_read); }, [] {},
-         false, "the file is read-only"},
+         [](const std::string& file) { fs::permissions(file, fs::perms::owner_read); }, {}, false,
+         "the file is read-only"},
         // Root writes into any folder, so the writer runs as an ordinary user then.
         {"read-only folder", Link::None,
          [&](auto&) {
@@ -130,9 +117,10 @@ TEST(FileWriters, KeepThePreviousFileThroughEveryFault)
                  ::_exit(kCannotDropRoot);
          },
          false, "Permission denied"},
-        {"symbolic link", Link::ToFile, [](auto&) {}, [] {}, false, nullptr},
-        {"dangling link", Link::Dangling, [](auto&) {}, [] {}, false, nullptr},
-        {"killed before the rename", Link::None, [](auto&) {}, [] {}, true, ""},
+        {"symbolic link", Link::ToFile, {}, {}, false, nullptr},
+        {"dangling link", Link::Dangling, {}, {}, false, nullptr},
+        {"killed before the rename", Link::None, {}, {}, true, ""},
+        // clang-format on
     };
 
     for (const auto& writer : writers) {
@@ -149,40 +137,39 @@ TEST(FileWriters, KeepThePreviousFileThroughEveryFault)
                       "busy");
             writeFile(cabinet + "/launcher.ini.bak", "mine");
             writeFile(cabinet + "/.gamecache.xml.swp", "mine");
-            const std::string target = real + "/" + fs::path(writer.path).filename().string();
-            std::string file = writer.path;
-            if (c.link != Link::None) {
-                if (c.link == Link::ToFile) fs::rename(writer.path, target);
-                if (c.link == Link::Dangling) fs::remove(writer.path);
-                fs::create_symlink("../real/" + fs::path(target).filename().string(), writer.path);
-                file = target;
-            }
-            const std::string before = c.link == Link::Dangling ? "" : readFile(file);
+            const std::string name = fs::path(writer.path).filename().string();
+            const std::string file = c.link == Link::None ? writer.path : real + "/" + name;
+            if (c.link == Link::ToFile) fs::rename(writer.path, file);
+            if (c.link == Link::Dangling) fs::remove(writer.path);
+            if (c.link != Link::None) fs::create_symlink("../real/" + name, writer.path);
+            const std::string before = readFile(file);  // empty for a dangling link
             const auto entriesBefore = entries();
-            c.prepare(file);
+            if (c.prepare) c.prepare(file);
 
-            const Outcome outcome = writeInChild(writer.write, c.inChild, c.kill, logs.path("log"));
+            const int status = writeInChild(writer.write, c.inChild, c.kill, logs.path("log"));
+            const std::string told = readFile(logs.path("log"));
             fs::permissions(cabinet, fs::perms::owner_all);
-            if (outcome.exitCode == kCannotDropRoot) {
+            if (WIFEXITED(status) && WEXITSTATUS(status) == kCannotDropRoot) {
                 std::printf("skipped: root cannot become an ordinary user here\n");
                 continue;
             }
+            const bool succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
             if (c.told == nullptr) {
-                EXPECT_TRUE(outcome.succeeded) << outcome.told;
+                EXPECT_TRUE(succeeded) << told;
                 EXPECT_TRUE(fs::is_symlink(writer.path)) << "the link is kept";
-                EXPECT_THAT(readFile(file), testing::HasSubstr(writer.marker));
+                EXPECT_THAT(readFile(file), HasSubstr(writer.marker));
             } else if (c.kill) {
                 EXPECT_EQ(readFile(file), before);
-                EXPECT_TRUE(outcome.killed) << outcome.told;
+                EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << told;
                 EXPECT_EQ(entries(), entriesBefore + 1);
                 testing::internal::CaptureStderr();
                 loadSettings(ini);  // the next start
                 EXPECT_THAT(testing::internal::GetCapturedStderr(),
-                            testing::HasSubstr("interrupted write of " + writer.path));
+                            HasSubstr("interrupted write of " + writer.path));
             } else {
                 EXPECT_EQ(readFile(file), before);
-                EXPECT_FALSE(outcome.succeeded);
-                EXPECT_THAT(outcome.told, testing::HasSubstr(writer.path + ": " + c.told));
+                EXPECT_FALSE(succeeded);
+                EXPECT_THAT(told, HasSubstr(writer.path + ": " + c.told));
             }
             EXPECT_EQ(entries(), entriesBefore)
                 << "a temporary file was left, or a file not ours removed";

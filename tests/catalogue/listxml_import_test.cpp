@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue/game_cache.h"
 #include "catalogue_test_util.h"
 
 using catalogue_test::describeAll;
@@ -107,31 +106,4 @@ TEST(ReadListXml, BadListsFailWithAReason)
         EXPECT_FALSE(readListXml(path, nullptr, &error)) << path;
         EXPECT_FALSE(error.empty()) << path;
     }
-}
-
-TEST(ImportListXml, WritesTheCacheIndexesAndLeavesTheTableAloneOnFailure)
-{
-    TempFolder scratch;
-    const std::string cache = scratch.path("cache.xml");
-    GameTable table;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(importListXml(fixture("new_format.xml"), table, cache), 1);
-    EXPECT_NE(testing::internal::GetCapturedStdout().find(
-                  "5 games kept; left out 1 not runnable, 1 BIOS sets, 1 without a screen"),
-              std::string::npos);
-    const std::string mslug = "mslug";
-    ASSERT_EQ(table.gameCount(), 5);
-    EXPECT_EQ(table.index->lookup(&mslug), table.games[1].get());
-    GameTable fromCache;
-    ASSERT_EQ(readGameCache(cache, fromCache), 1);
-    EXPECT_EQ(describeAll(fromCache.games), describeAll(table.games));
-
-    testing::internal::CaptureStdout();
-    const std::string truncated = fixture("truncated.xml");
-    EXPECT_EQ(importListXml(truncated, table, scratch.path("other.xml")), 0);
-    EXPECT_NE(
-        testing::internal::GetCapturedStdout().find("error: could not parse file " + truncated),
-        std::string::npos);
-    EXPECT_EQ(table.gameCount(), 5);
-    EXPECT_EQ(scratch.entries(), 1);
 }

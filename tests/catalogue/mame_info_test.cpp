@@ -5,6 +5,7 @@
 #include "catalogue/history_xml.h"
 #include "catalogue_test_util.h"
 
+using catalogue_test::fixture;
 using catalogue_test::makeGame;
 using Lines = std::vector<std::string>;
 
@@ -39,7 +40,7 @@ std::string readText(const std::string& text)
 
 }  // namespace
 
-TEST(ReadMameInfo, EntriesSectionsAndOrderFaults)
+TEST(MameInfo, EntriesSectionsOrderFaultsAndUnreadableFiles)
 {
     const std::pair<std::string, const char*> cases[] = {
         // The line after each stored text line is dropped, whatever it holds.
@@ -69,21 +70,19 @@ TEST(ReadMameInfo, EntriesSectionsAndOrderFaults)
     const std::string piece(1023, 'h');
     EXPECT_EQ(outcome.rfind("1|" + piece + "," + piece + ",", 0), 0u);
     EXPECT_EQ(outcome.size(), 2u + 2563 * 1024 + 1);
-}
 
-TEST(LoadMameInfo, MissingUnreadableAndFaultyFiles)
-{
+    // Loading from a path: a file that cannot be opened, or read, or is not in order.
     TempFolder scratch;
     GameTable table = makeTable();
     const std::string failed = "Failed to load data from mameinfo.dat!\n";
-    const std::tuple<std::string, int, std::string> cases[] = {
+    const std::tuple<std::string, int, std::string> files[] = {
         {scratch.path("missing.dat"), 0,
          "Error opening file: [" + scratch.path("missing.dat") + "]\n"},
         {scratch.dir(), 1, failed},
         {scratch.write("open.dat", "$info=pacman\n"), 1, failed},
         {scratch.write("good.dat", "$info=dkong\n$mame\nBarrels\n\n$end\n"), 1, ""},
     };
-    for (const auto& [path, result, output] : cases) {
+    for (const auto& [path, result, output] : files) {
         testing::internal::CaptureStdout();
         EXPECT_EQ(loadMameInfo(path, table), result) << path;
         EXPECT_EQ(testing::internal::GetCapturedStdout(), output) << path;
@@ -93,18 +92,12 @@ TEST(LoadMameInfo, MissingUnreadableAndFaultyFiles)
 
 namespace {
 
-std::string historyFixture(const std::string& name)
-{
-    return std::string(QUORVANE_SOURCE_DIR) + "/tests/fixtures/history/" + name;
-}
-
 // Loads `path` into pacman, galaga, dkong and galaga's clone galagao; the result, then standard
 // error.
 std::pair<int, std::string> loadHistory(const std::string& path, GameTable& table)
 {
-    for (const char* name : {"pacman", "galaga", "dkong", "galagao"}) {
+    for (const char* name : {"pacman", "galaga", "dkong", "galagao"})
         table.games.push_back(makeGame(name));
-    }
     table.games.back()->cloneof = "galaga";
     indexCatalogue(table);
     testing::internal::CaptureStderr();
@@ -117,10 +110,10 @@ std::pair<int, std::string> loadHistory(const std::string& path, GameTable& tabl
 }  // namespace
 
 // The same setting names an XML history file, told apart by its content.
-TEST(LoadHistoryXml, EntriesForSeveralSystemsEntitiesAndRepeats)
+TEST(LoadHistoryXml, EntriesForSeveralSystemsEntitiesRepeatsAndFaults)
 {
     GameTable table;
-    auto [result, err] = loadHistory(historyFixture("history.xml"), table);
+    auto [result, err] = loadHistory(fixture("../history/history.xml"), table);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(err, "");
     const Lines pacman = {"- TECHNICAL -", "",
@@ -131,16 +124,13 @@ TEST(LoadHistoryXml, EntriesForSeveralSystemsEntitiesAndRepeats)
     EXPECT_EQ(table.games[1]->infoLines, Lines{"New galaga text <kept as written>"})
         << "the later entry wins";
     EXPECT_TRUE(table.games[3]->infoLines.empty()) << "a clone's text comes from its parent";
-}
 
-TEST(LoadHistoryXml, MalformedAndHugeFiles)
-{
-    GameTable table;
-    auto [result, err] = loadHistory(historyFixture("malformed.xml"), table);
+    const std::string malformed = fixture("../history/malformed.xml");
+    GameTable bad;
+    std::tie(result, err) = loadHistory(malformed, bad);
     EXPECT_EQ(result, 0) << "the build then reports \"Error loading mameinfo.dat!\"";
-    EXPECT_NE(err.find(historyFixture("malformed.xml") + "] cannot be read: line "),
-              std::string::npos) << err;
-    EXPECT_EQ(table.games[2]->infoLines, Lines{"Barrels"}) << "entries before the fault stay";
+    EXPECT_NE(err.find(malformed + "] cannot be read: line "), std::string::npos) << err;
+    EXPECT_EQ(bad.games[2]->infoLines, Lines{"Barrels"}) << "entries before the fault stay";
 
     // A text larger than the parser's own 10 MB limit for a text node is cut at the reader's
     // limit, and the entries after it still load.
@@ -157,4 +147,10 @@ TEST(LoadHistoryXml, MalformedAndHugeFiles)
     ASSERT_EQ(big.games[0]->infoLines.size(), 1u);
     EXPECT_EQ(big.games[0]->infoLines[0].size(), kMaxHistoryTextBytes);
     EXPECT_EQ(big.games[2]->infoLines, Lines{"After"});
+
+    // A well-formed file without entries loads, with a warning.
+    GameTable none;
+    std::tie(result, err) = loadHistory(scratch.write("none.xml", "<history/>"), none);
+    EXPECT_EQ(result, 1);
+    EXPECT_NE(err.find("holds no <entry>; no game gets a text"), std::string::npos) << err;
 }

@@ -11,36 +11,27 @@
 #include "config/temp_folder.h"
 #include "platform/profile.h"
 
-namespace {
-
-const std::string kExample = std::string(QUORVANE_SOURCE_DIR) + "/docs/launcher.ini.example";
-
-// A value that differs, once loaded, from the value `text` gives.
-std::string otherValue(const std::string& text)
-{
-    static const std::map<std::string, std::string> keywords = {
-        {"Normal", "Inverted"}, {"ListView", "ImageBrowser"}, {"ScreenShots", "Flyers"}};
-    if (const auto it = keywords.find(text); it != keywords.end()) return it->second;
-    return text == "1" ? "0" : "1";
-}
-
-}  // namespace
-
 TEST(SettingsExample, GivesTheDefaultsKeepsThemWhenSavedAndEveryKeyIsRead)
 {
-    const ProfileFile example = ProfileFile::load(kExample);
-    ASSERT_EQ(example.status(), ProfileFile::LoadStatus::Loaded) << kExample;
+    const std::string example = std::string(QUORVANE_SOURCE_DIR) + "/docs/launcher.ini.example";
+    const ProfileFile file = ProfileFile::load(example);
+    ASSERT_EQ(file.status(), ProfileFile::LoadStatus::Loaded) << example;
     const LauncherSettings defaults = loadSettings(ProfileFile::fromText(""));
-    EXPECT_TRUE(loadSettings(example) == defaults)
+    EXPECT_TRUE(loadSettings(file) == defaults)
         << "docs/launcher.ini.example and the defaults in config/settings.h disagree";
 
     // Saving the defaults over a copy leaves it byte for byte as it was: no key is appended.
     const TempFolder folder;
-    const std::string copy = folder.write("launcher.ini", readFile(kExample));
+    const std::string copy = folder.write("launcher.ini", readFile(example));
     ASSERT_TRUE(saveSettings(defaults, std::nullopt, copy));
-    EXPECT_EQ(readFile(copy), readFile(kExample));
+    EXPECT_EQ(readFile(copy), readFile(example));
 
-    std::ifstream in(kExample);
+    // Each key, set to a value other than its own, changes what is loaded.
+    const std::map<std::string, std::string> others = {{"1", "0"},
+                                                       {"Normal", "Inverted"},
+                                                       {"ListView", "ImageBrowser"},
+                                                       {"ScreenShots", "Flyers"}};
+    std::ifstream in(example);
     std::string line, section;
     int keys = 0;
     while (std::getline(in, line)) {
@@ -51,10 +42,12 @@ TEST(SettingsExample, GivesTheDefaultsKeepsThemWhenSavedAndEveryKeyIsRead)
         }
         const size_t equals = line.find('=');
         ASSERT_NE(equals, std::string::npos) << line;
-        ProfileFile changed = example;
-        changed.setString(section, line.substr(0, equals), otherValue(line.substr(equals + 1)));
+        const auto other = others.find(line.substr(equals + 1));
+        ProfileFile changed = file;
+        changed.setString(section, line.substr(0, equals),
+                          other != others.end() ? other->second : "1");
         EXPECT_FALSE(loadSettings(changed) == defaults) << "[" << section << "] " << line;
         ++keys;
     }
-    EXPECT_GT(keys, 0) << "no keys found in " << kExample;
+    EXPECT_GT(keys, 0) << "no keys found in " << example;
 }

@@ -129,6 +129,12 @@ TEST(SaveSettings, NewFileHoldsOnlyTheSavedKeysAndEveryValueRoundTrips)
     const std::string first = readFile(path);  // saving what was just loaded changes nothing
     ASSERT_TRUE(saveSettings(r, std::string("1942"), path));
     EXPECT_EQ(readFile(path), first);
+    // Every known orientation is written by its name, over the one the file holds.
+    for (const int orientation : {-90, 90, 0}) {
+        s.Orientation = orientation;
+        ASSERT_TRUE(saveSettings(s, std::nullopt, path));
+        EXPECT_EQ(loadSettings(path).Orientation, orientation);
+    }
 }
 
 TEST(SaveSettings, KeepsTheUsersFileAsWritten)
@@ -169,12 +175,11 @@ TEST(SaveSettings, FailureIsReportedAndLosesNothing)
     EXPECT_EQ(loadSettings(locked).Fontsize, root ? 20 : 18);
     fs::create_directory(folder.path("folder.ini"));
     fs::create_symlink("loop.ini", folder.path("loop.ini"));  // cannot be opened, even by root
-    std::vector<std::string> paths = {folder.path("missing/launcher.ini"), locked + "/launcher.ini",
-                                      folder.path("folder.ini"), folder.path("loop.ini"),
-                                      "/dev/null"};
-    // A file its owner made read-only is left alone even by root, who could write it.
-    paths.insert(paths.end(), {locked, readOnly});
-    for (const std::string& path : paths) {
+    // A file its owner made read-only (the last two) is left alone even by root, who could
+    // write it.
+    for (const std::string& path :
+         {folder.path("missing/launcher.ini"), locked + "/launcher.ini", folder.path("folder.ini"),
+          folder.path("loop.ini"), std::string("/dev/null"), locked, readOnly}) {
         testing::internal::CaptureStderr();
         EXPECT_FALSE(saveSettings(LauncherSettings{}, std::string("pacman"), path)) << path;
         EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::HasSubstr(path));

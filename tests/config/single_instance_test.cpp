@@ -12,14 +12,13 @@ using Status = SingleInstance::Status;
 TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstEnds)
 {
     TempFolder folder;
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    const std::string previous = saved != nullptr ? saved : "";
-    setenv("XDG_RUNTIME_DIR", folder.dir().c_str(), 1);  // the lock lives in the runtime folder
-    SingleInstance::Result first = SingleInstance::acquire("appQuorvane");
-    saved ? setenv("XDG_RUNTIME_DIR", previous.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
+    const std::string dir = folder.dir();
+    SingleInstance::Result first = [&] {
+        const ScopedEnv runtime("XDG_RUNTIME_DIR", dir);  // the lock lives in the runtime folder
+        return SingleInstance::acquire("appQuorvane");
+    }();
     ASSERT_EQ(first.status, Status::Acquired) << first.error;
     EXPECT_EQ(first.guard->lockPath(), folder.path("appQuorvane.lock"));
-    const std::string dir = folder.dir();
     EXPECT_EQ(SingleInstance::acquireIn(dir, "appQuorvane").status, Status::AlreadyRunning);
     EXPECT_EQ(SingleInstance::acquireIn(dir, "other").status, Status::Acquired);
 

@@ -1,10 +1,12 @@
-// A fresh temporary folder, removed with its contents at the end of the test, and whole-file
-// helpers for byte-exact comparisons.
+// A fresh temporary folder, removed with its contents at the end of the test, whole-file helpers
+// for byte-exact comparisons, and an environment variable set for the length of a scope.
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -42,4 +44,25 @@ private:
     std::filesystem::path root_ = std::filesystem::temp_directory_path() /
                                   ("quorvane-test-" + std::to_string(std::random_device()()));
     std::error_code ignored_;
+};
+
+// Sets (or, with no value, unsets) an environment variable while the object lives.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) old_ = old;
+        set(value);
+    }
+    ~ScopedEnv() { set(old_); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    void set(const std::optional<std::string>& v)
+    {
+        v ? setenv(name_, v->c_str(), 1) : unsetenv(name_);
+    }
+    const char* name_;
+    std::optional<std::string> old_;
 };

@@ -20,16 +20,10 @@ std::string quoteWord(const std::string& word)
             ++backslashes;
             continue;
         }
-        if (c == '"') {
-            out.append(backslashes * 2 + 1, '\\');
-        } else {
-            out.append(backslashes, '\\');
-        }
+        out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\').push_back(c);
         backslashes = 0;
-        out.push_back(c);
     }
-    out.append(backslashes * 2, '\\');
-    return out + "\"";
+    return out.append(backslashes * 2, '\\') + "\"";
 }
 
 }  // namespace

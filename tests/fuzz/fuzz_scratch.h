@@ -2,7 +2,6 @@
 // scratch file per process (in memory under /dev/shm when it exists) and read back from there.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,13 +9,6 @@
 #include <string_view>
 
 #include <unistd.h>
-
-namespace fuzz {
-
-inline std::string_view asText(const uint8_t* data, size_t size)
-{
-    return std::string_view(reinterpret_cast<const char*>(data), size);
-}
 
 // An invariant a reader broke: abort, so the fuzzer keeps the input as a finding.
 #define FUZZ_CHECK(condition)                                                                  \
@@ -27,8 +19,16 @@ inline std::string_view asText(const uint8_t* data, size_t size)
         }                                                                                      \
     } while (0)
 
+namespace fuzz {
+
+inline std::string_view asText(const uint8_t* data, size_t size)
+{
+    return {reinterpret_cast<const char*>(data), size};
+}
+
 // This process's scratch file ending in `suffix` (an extension some readers look at), removed
-// when the process ends.
+// when the process ends. write() replaces its contents and returns its path; it aborts when it
+// cannot, since every later input would then test nothing.
 struct ScratchFile {
     explicit ScratchFile(const std::string& suffix)
     {
@@ -37,9 +37,6 @@ struct ScratchFile {
         path += "/quorvane-fuzz-" + std::to_string(getpid()) + suffix;
     }
     ~ScratchFile() { std::remove(path.c_str()); }
-
-    // Replaces the contents and returns the path; aborts when it cannot, since every later input
-    // would then test nothing.
     const std::string& write(std::string_view bytes) const
     {
         std::FILE* file = std::fopen(path.c_str(), "wb");

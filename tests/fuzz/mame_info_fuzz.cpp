@@ -1,24 +1,17 @@
-// mameinfo.dat: the history texts, attached to a small catalogue whose names the corpus uses.
-#include <cstdio>
-#include <memory>
-#include <vector>
-
+// History files, mameinfo.dat or XML (told apart by their first byte): the texts are attached to a
+// small catalogue whose names the corpus uses.
 #include "catalogue/catalogue_test_util.h"
 #include "catalogue/mame_info.h"
 #include "fuzz_scratch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size == 0) return 0;
+    static const fuzz::ScratchFile scratch(".dat");
     GameTable table;
     for (const char* name : {"pacman", "puckman", "mslug", "1942"})
         table.games.push_back(catalogue_test::makeGame(name));
     table.games[0]->cloneof = "puckman";
     indexCatalogue(table);
-    std::vector<char> bytes(data, data + size);
-    std::FILE* file = fmemopen(bytes.data(), bytes.size(), "rb");
-    if (file == nullptr) return 0;
-    readMameInfo(file, table);
-    std::fclose(file);
+    loadMameInfo(scratch.write(data, size), table);
     return 0;
 }

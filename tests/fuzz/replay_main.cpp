@@ -2,7 +2,6 @@
 // command line (the committed corpus and the inputs of earlier findings, now fixed) through the
 // target's entry function, so that every build checks them, with or without clang.
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -27,18 +26,13 @@ int main(int argc, char** argv)
         }
     }
     std::sort(files.begin(), files.end());
-    if (files.empty()) {
-        std::fprintf(stderr, "no inputs to replay\n");
-        return 1;
-    }
+    if (files.empty()) return std::fprintf(stderr, "no inputs to replay\n"), 1;
     for (const fs::path& file : files) {
         std::ifstream in(file, std::ios::binary);
-        const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
-                                      std::istreambuf_iterator<char>());
+        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
         std::printf("%s\n", file.c_str());
         std::fflush(stdout);
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     }
     std::printf("%zu inputs replayed\n", files.size());
-    return 0;
 }
