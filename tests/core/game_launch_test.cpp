@@ -161,7 +161,7 @@ TEST(GameLaunch, AQuotedEmulatorPathWithBlanksAndOptionWordsRuns)
     std::filesystem::copy_file(std::string(QUORVANE_SOURCE_DIR) + "/tests/support/stand_in_mame.sh",
                                program);
     const std::string log = scratch.path("emulator.log");
-    const catalogue_test::ScopedEnv logEnv("STAND_IN_MAME_LOG", log);
+    const ScopedEnv logEnv("STAND_IN_MAME_LOG", log);
     Harness h;
     LaunchHooks realRun;  // the platform's runner and program check
     realRun.mameOptions = [](const std::string&) { return std::string("-skip_gameinfo"); };
