@@ -43,22 +43,33 @@ void onIoErrorExit(Display*, void*)
     if (watch.onLost) watch.onLost(watch.data);
 }
 
+// Calls use(display, xlib) with the window's X connection and the Xlib that SDL loaded itself
+// (its functions are looked up by name, so that an older Xlib merely lacks what it lacks).
+// Does nothing when the window is not on X11.
+template <typename Use>
+void withWindowXlib(SDL_Window* window, Use use)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    if (!xlib) return;
+    use(info.info.x11.display, xlib);
+    dlclose(xlib);
+}
+
 }  // namespace
 #endif
 
 void checkDisplayConnection(SDL_Window* window)
 {
 #if defined(SDL_VIDEO_DRIVER_X11)
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-    void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
-    if (!xlib) return;
     // XSync gives up when the connection is lost, where SDL's waits for a window to be mapped
     // or unmapped would go on for ever.
-    using Sync = int (*)(Display*, int);
-    if (auto sync = reinterpret_cast<Sync>(dlsym(xlib, "XSync"))) sync(info.info.x11.display, 0);
-    dlclose(xlib);
+    withWindowXlib(window, [](Display* display, void* xlib) {
+        using Sync = int (*)(Display*, int);
+        if (auto sync = reinterpret_cast<Sync>(dlsym(xlib, "XSync"))) sync(display, 0);
+    });
 #else
     (void)window;
 #endif
@@ -67,24 +78,18 @@ void checkDisplayConnection(SDL_Window* window)
 void watchForDisplayLoss(SDL_Window* window, void (*onLost)(void* data), void* data)
 {
 #if defined(SDL_VIDEO_DRIVER_X11)
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-    // SDL loads Xlib itself; the exit handler is looked up by name, so that an Xlib without one
-    // merely keeps its old behaviour.
-    void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
-    if (!xlib) return;
-    using SetExitHandler = void (*)(Display*, void (*)(Display*, void*), void*);
-    using SetHandler = int (*(*)(int (*)(Display*)))(Display*);
-    auto setExit = reinterpret_cast<SetExitHandler>(dlsym(xlib, "XSetIOErrorExitHandler"));
-    auto setHandler = reinterpret_cast<SetHandler>(dlsym(xlib, "XSetIOErrorHandler"));
-    if (setExit && setHandler) {
+    // An Xlib without the exit handler merely keeps its old behaviour.
+    withWindowXlib(window, [onLost, data](Display* display, void* xlib) {
+        using SetExitHandler = void (*)(Display*, void (*)(Display*, void*), void*);
+        using SetHandler = int (*(*)(int (*)(Display*)))(Display*);
+        auto setExit = reinterpret_cast<SetExitHandler>(dlsym(xlib, "XSetIOErrorExitHandler"));
+        auto setHandler = reinterpret_cast<SetHandler>(dlsym(xlib, "XSetIOErrorHandler"));
+        if (!setExit || !setHandler) return;
         watch = Watch{onLost, data};
-        watchedDisplay = info.info.x11.display;
+        watchedDisplay = display;
         setHandler(&onIoError);
-        setExit(info.info.x11.display, &onIoErrorExit, nullptr);
-    }
-    dlclose(xlib);
+        setExit(display, &onIoErrorExit, nullptr);
+    });
 #else
     (void)window;
     (void)onLost;
