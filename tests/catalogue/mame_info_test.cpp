@@ -129,17 +129,21 @@ TEST(LoadHistoryXml, EntriesForSeveralSystemsEntitiesRepeatsAndFaults)
     GameTable bad;
     std::tie(result, err) = loadHistory(malformed, bad);
     EXPECT_EQ(result, 0) << "the build then reports \"Error loading mameinfo.dat!\"";
-    EXPECT_NE(err.find(malformed + "] cannot be read: line "), std::string::npos) << err;
+    EXPECT_NE(err.find(malformed + "] cannot be read: line 10: "), std::string::npos)
+        << err;  // the first fault
     EXPECT_EQ(bad.games[2]->infoLines, Lines{"Barrels"}) << "entries before the fault stay";
 
     // A text larger than the parser's own 10 MB limit for a text node is cut at the reader's
     // limit, and the entries after it still load.
     TempFolder scratch;
     const std::string huge(kMaxHistoryTextBytes * 12, 'h');
-    const std::string path = scratch.write(
-        "history.dat", "\xEF\xBB\xBF <history><entry><systems><system name=\"pacman\"/></systems>"
-                       "<text>\xC3\xA9" + huge + "</text></entry><entry><systems><system "
-                       "name=\"dkong\"/></systems><text>After</text></entry></history>");
+    const std::string path =
+        scratch.write("history.dat",
+                      "\xEF\xBB\xBF <history><entry><systems><system name=\"pacman\"/></systems>"
+                      "<text>\xC3\xA9" +
+                          huge +
+                          "</text></entry><entry><systems><system "
+                          "name=\"dkong\"/></systems><text>After</text></entry></history>");
     GameTable big;
     std::tie(result, err) = loadHistory(path, big);
     EXPECT_EQ(result, 1);

@@ -111,6 +111,13 @@ TEST(EmulatorRunner, CapturesBothStreamsAndPassesTheExitCode)
     const ScopedEnv exitEnv("STAND_IN_MAME_EXIT", std::string("2"));
     EXPECT_EQ(runProcessToFile(standInEmulator() + " pong", "", out, &exitCode, boxes), 1);
     EXPECT_EQ(exitCode, 2);
+    // A child that ran but whose end could not be read still counts as run, with no exit code.
+    ProcessResult unknownEnd;
+    unknownEnd.failure = ProcessFailure::CannotWait;
+    unknownEnd.exitCode = 0;
+    EXPECT_EQ(reportProcessResult(ProcessRequest{}, unknownEnd, &exitCode, boxes), 1);
+    EXPECT_EQ(exitCode, -1);
+    EXPECT_EQ(boxes.shown.back().text, "GetExitCodeProcess failed!");
 }
 
 TEST(ProbeEmulatorVersion, ReturnsTheFirstLineAndLeavesNoTemporaryFile)

@@ -69,6 +69,7 @@ TEST(LoadPicture, ForeignBrokenAndHugeFilesAreRefusedAndNamedOnce)
     std::ofstream(dir + "text.png") << "this is not a picture";
     std::ofstream(dir + "empty.png");
     ASSERT_TRUE(savePictureAs(quadrantPicture(kMaxPictureSide + 1, 1), dir + "wide.png", 24));
+    ASSERT_TRUE(savePictureAs(quadrantPicture(1, kMaxPictureSide + 1), dir + "tall.jpg", 0));
     ASSERT_TRUE(savePictureAs(quadrantPicture(64, 64), dir + "whole.png", 24));
     std::ifstream in(dir + "whole.png", std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), {});
@@ -76,7 +77,8 @@ TEST(LoadPicture, ForeignBrokenAndHugeFilesAreRefusedAndNamedOnce)
         files.push_back(dir + "cut" + std::to_string(keep) + ".png");
         std::ofstream(files.back(), std::ios::binary) << bytes.substr(0, keep);
     }
-    for (const char* name : {"text.png", "empty.png", "wide.png"}) files.push_back(dir + name);
+    for (const char* name : {"text.png", "empty.png", "wide.png", "tall.jpg"})
+        files.push_back(dir + name);
     for (const std::string& path : files) {
         std::string why;
         EXPECT_FALSE(loadPicture(path, &why)) << path;
@@ -106,6 +108,10 @@ TEST(LoadPicture, ForeignBrokenAndHugeFilesAreRefusedAndNamedOnce)
     EXPECT_EQ(jpeg->width, 64);
     EXPECT_LE(channelDistance(at(*jpeg, 8, 8), 0xFFD00000), 12);
     EXPECT_LE(channelDistance(at(*jpeg, 56, 40), 0xFFFFFFFF), 12);
+    for (auto [width, height] : {std::pair{kMaxPictureSide, 1}, {1, kMaxPictureSide}}) {
+        ASSERT_TRUE(savePictureAs(quadrantPicture(width, height), dir + "limit.jpg", 0));
+        EXPECT_TRUE(loadPicture(dir + "limit.jpg")) << "the largest side allowed is read";
+    }
 }
 
 TEST(FindPicture, OwnThenParentThenNothing)

@@ -10,6 +10,7 @@
 #include "display/display_fixture.h"
 #include "platform/canvas.h"
 #include "platform/font.h"
+#include "platform/font_impl.h"
 #include "platform/screen.h"
 #include "support/golden.h"
 
@@ -64,6 +65,16 @@ TEST(Font, BadFacesSizesAndTextsDoNotFail)
     Canvas canvas(50, 50);
     canvas.drawText(25, 25, "Huge", *huge, 0);  // clipped to the canvas
     EXPECT_GT(missing->textWidth("bad \xC3\x28 utf8 \xFF"), 0);
+    // What reaches Pango is valid UTF-8: every bad sequence becomes one U+FFFD, and valid ones at
+    // the edges of each length (EF and F4 lead bytes) are kept.
+    const std::string r = "\xEF\xBF\xBD";
+    const std::pair<std::string, std::string> texts[] = {
+        {"a\xC3\xA9\xEF\xBC\xA1\xF4\x8F\xBF\xBF", "a\xC3\xA9\xEF\xBC\xA1\xF4\x8F\xBF\xBF"},
+        {"\xC0\xAF|\xE0\x80\xAF|\xED\xA0\x80|\xF4\x90\x80\x80",
+         r + r + "|" + r + r + r + "|" + r + r + r + "|" + r + r + r + r},
+        {"\xF5\xE2\x82", r + r + r},
+    };
+    for (const auto& [text, expected] : texts) EXPECT_EQ(validUtf8(text), expected) << text;
 }
 
 // Text at its reference point in the four orientations (top-left of the line for 0, bottom-right

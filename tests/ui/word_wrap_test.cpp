@@ -53,6 +53,7 @@ TEST(WordWrap, DegenerateInputsFinish)
         {"a\xe2\x82", {0, 1, 3}},
         {"\xc3\xa9\x80", {0, 2, 3}},
         {"\xe0\xa4\x85\xf0\x9f\x98\x80\xf5\x80", {0, 3, 7, 8, 9}},
+        {"\xef\xbc\xa1\xf4\x8f\xbf\xbf\xf0", {0, 3, 7, 8}},
     };
     for (const auto& [text, starts] : utf8) EXPECT_EQ(utf8CharacterStarts(text), starts);
 }
