@@ -14,10 +14,11 @@ TEST(IndexCatalogue, FirstOfEqualNamesWinsAnagramsAreApartAndClonesFindTheirPare
     EXPECT_EQ(findFilteredIndex(table, "pacman"), -1);
 
     // Bytes above 0x7F count as negative in the bucket sum.
-    for (const char* name : {"puckman", "pacman", "puckman", "orphan", "kcupman", "\x80\xff"})
+    for (const char* name : {"puckman", "pacman", "puckman", "orphan", "kcupman", "\x80\xff", ""})
         table.games.push_back(makeGame(name));
     table.games[1]->cloneof = "puckman";
     table.games[3]->cloneof = "nosuchgame";
+    table.games[4]->cloneof = "";  // a nameless record is no one's parent
     indexCatalogue(table);
     ASSERT_NE(table.index, nullptr);
     for (const std::string name : {"puckman", "kcupman", "pacman", "\x80\xff"}) {
@@ -30,6 +31,7 @@ TEST(IndexCatalogue, FirstOfEqualNamesWinsAnagramsAreApartAndClonesFindTheirPare
     EXPECT_EQ(table.index->lookup(&unknown), nullptr);
     EXPECT_EQ(table.games[1]->parent, table.games[0].get());
     EXPECT_EQ(table.games[3]->parent, nullptr);
+    EXPECT_EQ(table.games[4]->parent, nullptr);
 
     // The filtered view is searched exactly, first match first.
     table.filtered = {table.games[4].get(), table.games[2].get(), table.games[0].get()};
