@@ -320,6 +320,8 @@ int Launcher::run()
 
     settings_ = loadSettings(settingsPath_);
     settings_.Orientation = settings_.CurrentOrientation;
+    // Read while the window appears below, which waits on the display for a while.
+    std::future<CatalogueSources> sources = startReadingCatalogueSources(settings_);
 
     display_ = std::make_unique<BrowseDisplay>(settings_, table_, position_);
     messages_ = std::make_unique<MessageWindow>(*screen_, display_->fonts(), settings_);
@@ -334,7 +336,8 @@ int Launcher::run()
     if (startupNotice_ && messageBoxesWanted())
         showMessageBoxLayer(*popups_, *startupNotice_, "Error");
 
-    if (buildCatalogue(settings_, table_, position_, boxes_, catalogueHooks()) == 0) {
+    if (buildCatalogue(settings_, table_, position_, boxes_, catalogueHooks(),
+                       std::move(sources)) == 0) {
         messages_->closeMessage();
         boxes_.show("Initialization failed", "Error");
         return 1;
