@@ -156,12 +156,18 @@ private:
 
 // The emulator takes a while to start and answer; the cache is read meanwhile, and kept only
 // when the versions turn out to match.
-CatalogueSources readCatalogueSources(const std::string& emulator, const std::string& cache)
+CatalogueSources readCatalogueSources(const std::string& emulator, const std::string& cache,
+                                      const std::string& romsDir)
 {
     CatalogueSources sources;
     HeldMessageBoxes probeBoxes(sources.probeBoxes);
     const std::jthread probe([&] { sources.version = probeEmulatorVersion(emulator, probeBoxes); });
     if (fileExists(cache)) sources.cacheRead = readGameCache(cache, sources.cached);
+    if (sources.cacheRead == 1) {
+        scanRomFolder(sources.cached, romsDir);
+        sortCatalogue(sources.cached);
+        sources.scannedAndSorted = true;
+    }
     return sources;
 }
 
@@ -186,7 +192,7 @@ void forgetUnwrittenCache(LauncherSettings& settings, const CatalogueBuildHooks&
 std::future<CatalogueSources> startReadingCatalogueSources(const LauncherSettings& settings)
 {
     return std::async(std::launch::async, readCatalogueSources, settings.MameExe,
-                      settings.GameCache);
+                      settings.GameCache, settings.RomsDir);
 }
 
 int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition& position,
@@ -199,7 +205,7 @@ int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition&
     show("Loading Game Information From Mame...");
     if (!sources.valid()) sources = startReadingCatalogueSources(settings);
     if (fileExists(settings.GameCache)) show("Building Game List...");
-    auto [version, probeBoxes, cached, cacheRead] = sources.get();
+    auto [version, probeBoxes, cached, cacheRead, scannedAndSorted] = sources.get();
     for (const auto& [text, caption] : probeBoxes) boxes.show(text, caption);
 
     // A failed probe never forces a rebuild while a cache exists.
@@ -238,8 +244,10 @@ int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition&
     if (loaded) settings.LastMameVersion = version;
 
     show("Filtering And Sorting Roms...");
-    scanRomFolder(table, settings.RomsDir);
-    sortCatalogue(table);
+    if (!loaded || !scannedAndSorted) {
+        scanRomFolder(table, settings.RomsDir);
+        sortCatalogue(table);
+    }
     filterGames(table, settings);
 
     call(hooks.discardKeyPresses);

@@ -39,17 +39,20 @@ struct CatalogueBuildHooks {
 // What the build reads before it decides between the cache and the emulator's list: the
 // emulator's version line (absent when the probe failed), the message boxes the probe asked
 // for (shown later on the GUI thread, in order), and the cache's records with readGameCache's
-// result (-1 when there is no cache file).
+// result (-1 when there is no cache file); a cache read whole is also matched against the ROM
+// folder and sorted, in case it is kept.
 struct CatalogueSources {
     std::optional<std::string> version;
     std::vector<std::pair<std::string, std::string>> probeBoxes;  // text, caption
     GameTable cached;
     int cacheRead = -1;
+    bool scannedAndSorted = false;
 };
 
-// Starts reading the sources on threads of their own: the version probe, and the cache read
-// meanwhile. Neither needs the window, so the launcher starts them before the window appears,
-// which takes a while on some displays. Waiting for the result (or dropping it) joins them.
+// Starts reading the sources on threads of their own: the version probe, and the cache read,
+// ROM scan and sort meanwhile. None needs the window, so the launcher starts them before the
+// window appears, which takes a while on some displays. Waiting for the result (or dropping
+// it) joins them.
 std::future<CatalogueSources> startReadingCatalogueSources(const LauncherSettings& settings);
 
 // Builds `table` and sets `position` for it. The cache at settings.GameCache is read while the
