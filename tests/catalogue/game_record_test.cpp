@@ -42,12 +42,16 @@ TEST(IndexCatalogue, FirstOfEqualNamesWinsAnagramsAreApartAndClonesFindTheirPare
 TEST(SortCatalogue, ComparesUnsignedBytesAndKeepsImportOrderForEqualTitles)
 {
     GameTable table;
-    for (const char* title : {"alpha", "Zeta", "Alpha", "\xc3\xa9t\xc3\xa9", "Same", "", "Same"})
+    for (const char* title : {"alpha", "Zeta", "Alpha", "\xc3\xa9t\xc3\xa9", "Same", "", "Same",
+                              "Street Fighter II", "Street F", "Street F\xc3\xa9",
+                              "Street Fighter II"})
         table.games.push_back(makeGame(std::to_string(table.games.size()), title));
     table.games[5]->description.clear();
     sortCatalogue(table);
     std::string order;
-    for (const auto& game : table.games) order += game->romname;
-    // "" < "Alpha" < "Same"(4) < "Same"(6) < "Zeta" < "alpha" < UTF-8 "été" (bytes above 0x7F).
-    EXPECT_EQ(order, "5246103");
+    for (const auto& game : table.games) order += game->romname + " ";
+    // "" < "Alpha" < "Same"(4) < "Same"(6) < "Street F" < "Street Fighter II"(7, 10) <
+    // "Street F\xc3\xa9" < "Zeta" < "alpha" < UTF-8 "été": bytes above 0x7F come last, also
+    // beyond the eighth byte.
+    EXPECT_EQ(order, "5 2 4 6 8 7 10 9 1 0 3 ");
 }
