@@ -202,7 +202,6 @@ bool readGame(Scanner& in, GameRecord& game)
     return in.take("</game>");
 }
 
-
 // The unread bytes of the cache, read a piece at a time and cut into records.
 class RecordReader {
 public:
@@ -224,7 +223,7 @@ public:
     std::string_view record()
     {
         dropConsumed();
-        size_t from = pos_ + 1;
+        size_t from = pos_;
         for (;;) {
             for (size_t lt = buffer_.find('<', from); lt != std::string::npos;
                  lt = buffer_.find('<', lt + 1)) {
@@ -248,7 +247,7 @@ public:
 
 private:
     static constexpr std::string_view kLongestMark = "</games>";
-    // Kept for the next record once a piece is read up to here; the bytes read are dropped.
+    // Once this many bytes are consumed, they leave the front of the buffer.
     static constexpr size_t kDropAfter = 64 * 1024;
 
     std::string_view unread() const

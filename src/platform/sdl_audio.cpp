@@ -66,27 +66,26 @@ bool loadMixer(std::string& error)
         error = SDL_GetError();
         return false;
     }
-    const bool complete =
-              resolve(handle, "Mix_OpenAudio", library.OpenAudio) &&
-              resolve(handle, "Mix_CloseAudio", library.CloseAudio) &&
-              resolve(handle, "Mix_Init", library.Init) &&
-              resolve(handle, "Mix_Quit", library.Quit) &&
-              resolve(handle, "Mix_AllocateChannels", library.AllocateChannels) &&
-              resolve(handle, "Mix_QuerySpec", library.QuerySpec) &&
-              resolve(handle, "Mix_HookMusicFinished", library.HookMusicFinished) &&
-              resolve(handle, "Mix_LoadWAV", library.LoadWAV) &&
-              resolve(handle, "Mix_FreeChunk", library.FreeChunk) &&
-              resolve(handle, "Mix_PlayChannel", library.PlayChannel) &&
-              resolve(handle, "Mix_HaltChannel", library.HaltChannel) &&
-              resolve(handle, "Mix_Playing", library.Playing) &&
-              resolve(handle, "Mix_LoadMUS", library.LoadMUS) &&
-              resolve(handle, "Mix_FreeMusic", library.FreeMusic) &&
-              resolve(handle, "Mix_PlayMusic", library.PlayMusic) &&
-              resolve(handle, "Mix_HaltMusic", library.HaltMusic) &&
-              resolve(handle, "Mix_PauseMusic", library.PauseMusic) &&
-              resolve(handle, "Mix_ResumeMusic", library.ResumeMusic) &&
-              resolve(handle, "Mix_MusicDuration", library.MusicDuration) &&
-              resolve(handle, "Mix_GetMusicPosition", library.GetMusicPosition);
+    const bool complete = resolve(handle, "Mix_OpenAudio", library.OpenAudio) &&
+                          resolve(handle, "Mix_CloseAudio", library.CloseAudio) &&
+                          resolve(handle, "Mix_Init", library.Init) &&
+                          resolve(handle, "Mix_Quit", library.Quit) &&
+                          resolve(handle, "Mix_AllocateChannels", library.AllocateChannels) &&
+                          resolve(handle, "Mix_QuerySpec", library.QuerySpec) &&
+                          resolve(handle, "Mix_HookMusicFinished", library.HookMusicFinished) &&
+                          resolve(handle, "Mix_LoadWAV", library.LoadWAV) &&
+                          resolve(handle, "Mix_FreeChunk", library.FreeChunk) &&
+                          resolve(handle, "Mix_PlayChannel", library.PlayChannel) &&
+                          resolve(handle, "Mix_HaltChannel", library.HaltChannel) &&
+                          resolve(handle, "Mix_Playing", library.Playing) &&
+                          resolve(handle, "Mix_LoadMUS", library.LoadMUS) &&
+                          resolve(handle, "Mix_FreeMusic", library.FreeMusic) &&
+                          resolve(handle, "Mix_PlayMusic", library.PlayMusic) &&
+                          resolve(handle, "Mix_HaltMusic", library.HaltMusic) &&
+                          resolve(handle, "Mix_PauseMusic", library.PauseMusic) &&
+                          resolve(handle, "Mix_ResumeMusic", library.ResumeMusic) &&
+                          resolve(handle, "Mix_MusicDuration", library.MusicDuration) &&
+                          resolve(handle, "Mix_GetMusicPosition", library.GetMusicPosition);
     if (!complete) {
         error = SDL_GetError();
         SDL_UnloadObject(handle);
@@ -344,12 +343,6 @@ SdlAudio::~SdlAudio()
     gAudioOpen = false;
 }
 
-SoundPlayer& SdlAudio::sounds()
-{
-    return players_->sounds;
-}
+SoundPlayer& SdlAudio::sounds() { return players_->sounds; }
 
-MusicStream& SdlAudio::music()
-{
-    return players_->music;
-}
+MusicStream& SdlAudio::music() { return players_->music; }
