@@ -139,21 +139,37 @@ int importFromEmulator(const LauncherSettings& settings, GameTable& table, Messa
     return 1;
 }
 
-// Boxes asked for on another thread, shown later on the GUI thread in the same order.
+// Boxes asked for on another thread, kept to be shown later on the GUI thread in the same order.
 class HeldMessageBoxes final : public MessageBoxes {
 public:
+    explicit HeldMessageBoxes(std::vector<std::pair<std::string, std::string>>& held) : held_(held)
+    {
+    }
     void show(const std::string& text, const std::string& caption) override
     {
         held_.emplace_back(text, caption);
     }
-    void showIn(MessageBoxes& boxes) const
-    {
-        for (const auto& [text, caption] : held_) boxes.show(text, caption);
-    }
 
 private:
-    std::vector<std::pair<std::string, std::string>> held_;
+    std::vector<std::pair<std::string, std::string>>& held_;
 };
+
+// The emulator takes a while to start and answer; the cache is read meanwhile, and kept only
+// when the versions turn out to match.
+CatalogueSources readCatalogueSources(const std::string& emulator, const std::string& cache,
+                                      const std::string& romsDir)
+{
+    CatalogueSources sources;
+    HeldMessageBoxes probeBoxes(sources.probeBoxes);
+    const std::jthread probe([&] { sources.version = probeEmulatorVersion(emulator, probeBoxes); });
+    if (fileExists(cache)) sources.cacheRead = readGameCache(cache, sources.cached);
+    if (sources.cacheRead == 1) {
+        scanRomFolder(sources.cached, romsDir);
+        sortCatalogue(sources.cached);
+        sources.scannedAndSorted = true;
+    }
+    return sources;
+}
 
 // After a cache write failed: the old cache must not outlive the version it was made for, and
 // the version is forgotten so that the next start asks the emulator again.
@@ -173,28 +189,24 @@ void forgetUnwrittenCache(LauncherSettings& settings, const CatalogueBuildHooks&
 
 }  // namespace
 
+std::future<CatalogueSources> startReadingCatalogueSources(const LauncherSettings& settings)
+{
+    return std::async(std::launch::async, readCatalogueSources, settings.MameExe,
+                      settings.GameCache, settings.RomsDir);
+}
+
 int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition& position,
-                   MessageBoxes& boxes, const CatalogueBuildHooks& hooks)
+                   MessageBoxes& boxes, const CatalogueBuildHooks& hooks,
+                   std::future<CatalogueSources> sources)
 {
     Progress progress(hooks);
     const auto show = [&progress](const std::string& text) { progress.show(text); };
 
     show("Loading Game Information From Mame...");
-    // The emulator takes a while to start and answer; the cache is read meanwhile, and kept
-    // only when the versions turn out to match.
-    HeldMessageBoxes probeBoxes;
-    std::optional<std::string> version;
-    GameTable cached;
-    int cacheRead = -1;  // -1: no cache file
-    {
-        const std::jthread probe(
-            [&] { version = probeEmulatorVersion(settings.MameExe, probeBoxes); });
-        if (fileExists(settings.GameCache)) {
-            show("Building Game List...");
-            cacheRead = readGameCache(settings.GameCache, cached);
-        }
-    }
-    probeBoxes.showIn(boxes);
+    if (!sources.valid()) sources = startReadingCatalogueSources(settings);
+    if (fileExists(settings.GameCache)) show("Building Game List...");
+    auto [version, probeBoxes, cached, cacheRead, scannedAndSorted] = sources.get();
+    for (const auto& [text, caption] : probeBoxes) boxes.show(text, caption);
 
     // A failed probe never forces a rebuild while a cache exists.
     const bool sameVersion = !version || version == settings.LastMameVersion;
@@ -232,8 +244,10 @@ int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition&
     if (loaded) settings.LastMameVersion = version;
 
     show("Filtering And Sorting Roms...");
-    scanRomFolder(table, settings.RomsDir);
-    sortCatalogue(table);
+    if (!loaded || !scannedAndSorted) {
+        scanRomFolder(table, settings.RomsDir);
+        sortCatalogue(table);
+    }
     filterGames(table, settings);
 
     call(hooks.discardKeyPresses);

@@ -6,8 +6,11 @@
 
 #include <chrono>
 #include <functional>
+#include <future>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "catalogue/browse_position.h"
 #include "catalogue/game_record.h"
@@ -33,6 +36,25 @@ struct CatalogueBuildHooks {
     std::function<std::chrono::steady_clock::time_point()> now;
 };
 
+// What the build reads before it decides between the cache and the emulator's list: the
+// emulator's version line (absent when the probe failed), the message boxes the probe asked
+// for (shown later on the GUI thread, in order), and the cache's records with readGameCache's
+// result (-1 when there is no cache file); a cache read whole is also matched against the ROM
+// folder and sorted, in case it is kept.
+struct CatalogueSources {
+    std::optional<std::string> version;
+    std::vector<std::pair<std::string, std::string>> probeBoxes;  // text, caption
+    GameTable cached;
+    int cacheRead = -1;
+    bool scannedAndSorted = false;
+};
+
+// Starts reading the sources on threads of their own: the version probe, and the cache read,
+// ROM scan and sort meanwhile. None needs the window, so the launcher starts them before the
+// window appears, which takes a while on some displays. Waiting for the result (or dropping
+// it) joins them.
+std::future<CatalogueSources> startReadingCatalogueSources(const LauncherSettings& settings);
+
 // Builds `table` and sets `position` for it. The cache at settings.GameCache is read while the
 // emulator is asked for its version (on a thread of its own, whose message boxes are shown
 // afterwards) and used while the emulator's version line equals settings.LastMameVersion (or
@@ -43,5 +65,8 @@ struct CatalogueBuildHooks {
 // forgotten, so that no later start pairs the new version with the old list. Fatal problems are
 // shown in `boxes` with the caption "Error" and give 0; the temporary list file is removed on
 // every path. Returns 1 when the launcher can go on. GUI thread; blocks while the emulator runs.
+// `sources`, when valid, are the ones startReadingCatalogueSources started for these settings;
+// otherwise the build starts them itself.
 int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition& position,
-                   MessageBoxes& boxes, const CatalogueBuildHooks& hooks);
+                   MessageBoxes& boxes, const CatalogueBuildHooks& hooks,
+                   std::future<CatalogueSources> sources = {});

@@ -253,19 +253,27 @@ private:
     GameRecord* record_ = nullptr;
 };
 
-// The whole file, when it is a regular file that can be read.
-std::optional<std::string> readWholeFile(const std::string& path)
+// The cache's bytes in pieces of this size: the quick reader then holds a few pieces, never the
+// whole file.
+constexpr size_t kPieceSize = 64 * 1024;
+
+// Reads the regular file at `path` with the quick reader of the written layout.
+bool readInWrittenLayout(const std::string& path, std::vector<std::unique_ptr<GameRecord>>& games)
 {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    const auto size = std::filesystem::file_size(path, error);
+    if (!std::filesystem::is_regular_file(path, error)) return false;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (error || !file) return std::nullopt;
-    std::string text(static_cast<size_t>(size), '\0');
-    const size_t got = std::fread(text.data(), 1, text.size(), file.get());
-    // A file that changed size while it was read is left to the general reader.
-    if (got != text.size() || std::fgetc(file.get()) != EOF) return std::nullopt;
-    return text;
+    if (!file) return false;
+    bool failed = false;
+    const CacheBytes readMore = [&](std::string& buffer) {
+        const size_t had = buffer.size();
+        buffer.resize(had + kPieceSize);
+        const size_t got = std::fread(buffer.data() + had, 1, kPieceSize, file.get());
+        buffer.resize(had + got);
+        failed = failed || std::ferror(file.get()) != 0;
+        return got > 0;
+    };
+    return readWrittenCacheLayout(readMore, games) && !failed;
 }
 
 }  // namespace
@@ -275,12 +283,8 @@ int readGameCache(const std::string& path, GameTable& table)
     // The cache as this launcher writes it is read straight from its bytes; any other file goes
     // through the general reader, which alone decides whether it is refused.
     std::vector<std::unique_ptr<GameRecord>> games;
-    bool read = false;
-    if (auto text = readWholeFile(path)) {
-        read = readWrittenCacheLayout(*text, games);
-        if (!read) games.clear();
-    }
-    if (!read) {
+    if (!readInWrittenLayout(path, games)) {
+        games.clear();
         CacheHandler handler;
         std::string error;
         if (!xml_stream::parseFile(path, handler, &error)) {

@@ -202,17 +202,97 @@ bool readGame(Scanner& in, GameRecord& game)
     return in.take("</game>");
 }
 
+// The unread bytes of the cache, read a piece at a time and cut into records.
+class RecordReader {
+public:
+    explicit RecordReader(const CacheBytes& readMore) : readMore_(readMore) {}
+
+    // True when the unread bytes start with `s`; consumed then.
+    bool take(std::string_view s)
+    {
+        while (unread().size() < s.size() && readPiece()) {
+        }
+        if (!unread().starts_with(s)) return false;
+        pos_ += s.size();
+        return true;
+    }
+
+    // The next record: from here up to the next "<game" or "</games>", or to the end of the
+    // file. Values hold no "<" in the written layout, so no record is cut inside itself; bytes
+    // of another layout fail to read either way.
+    std::string_view record()
+    {
+        dropConsumed();
+        size_t from = pos_;
+        for (;;) {
+            for (size_t lt = buffer_.find('<', from); lt != std::string::npos;
+                 lt = buffer_.find('<', lt + 1)) {
+                const std::string_view rest(buffer_.data() + lt, buffer_.size() - lt);
+                if (rest.size() < kLongestMark.size() && !atEnd_) break;  // undecided yet
+                if (rest.starts_with("<game") || rest.starts_with(kLongestMark))
+                    return cut(lt);
+                from = lt + 1;
+            }
+            if (atEnd_ || !readPiece()) return cut(buffer_.size());
+        }
+    }
+
+    // Whatever is left, read to the end of the file.
+    std::string_view rest()
+    {
+        while (readPiece()) {
+        }
+        return cut(buffer_.size());
+    }
+
+private:
+    static constexpr std::string_view kLongestMark = "</games>";
+    // Once this many bytes are consumed, they leave the front of the buffer.
+    static constexpr size_t kDropAfter = 64 * 1024;
+
+    std::string_view unread() const
+    {
+        return std::string_view(buffer_).substr(pos_);
+    }
+    bool readPiece()
+    {
+        if (atEnd_) return false;
+        if (!readMore_(buffer_)) atEnd_ = true;
+        return !atEnd_;
+    }
+    void dropConsumed()
+    {
+        if (pos_ < kDropAfter) return;
+        buffer_.erase(0, pos_);
+        pos_ = 0;
+    }
+    std::string_view cut(size_t end)
+    {
+        const std::string_view part(buffer_.data() + pos_, end - pos_);
+        pos_ = end;
+        return part;
+    }
+
+    const CacheBytes& readMore_;
+    std::string buffer_;
+    size_t pos_ = 0;
+    bool atEnd_ = false;
+};
+
 }  // namespace
 
-bool readWrittenCacheLayout(std::string_view text, std::vector<std::unique_ptr<GameRecord>>& games)
+bool readWrittenCacheLayout(const CacheBytes& readMore,
+                            std::vector<std::unique_ptr<GameRecord>>& games)
 {
-    Scanner in(text);
-    if (!in.take(kPrologue)) return false;
-    while (in.take("<game")) {
+    RecordReader reader(readMore);
+    if (!reader.take(kPrologue)) return false;
+    while (reader.take("<game")) {
+        Scanner in(reader.record());
         games.push_back(std::make_unique<GameRecord>());
-        if (!readGame(in, *games.back())) return false;
+        if (!readGame(in, *games.back()) || !in.atEnd()) return false;
     }
-    if (!in.take("</games>")) return false;
-    in.skipBlanks();
-    return in.atEnd();
+    Scanner tail(reader.rest());
+    if (!tail.take("</games>")) return false;
+    tail.skipBlanks();
+    return tail.atEnd();
 }

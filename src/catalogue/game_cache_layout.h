@@ -5,13 +5,20 @@
 // general reader, which decides whether the file is usable.
 #pragma once
 
+#include <functional>
 #include <memory>
-#include <string_view>
+#include <string>
 #include <vector>
 
 #include "catalogue/game_record.h"
 
-// Reads the records of `text` (the whole file, ISO-8859-1) into `games`, with their texts in
-// UTF-8 as the general reader gives them. False when the text departs from the written layout
-// anywhere; `games` then holds whatever was read before that point.
-bool readWrittenCacheLayout(std::string_view text, std::vector<std::unique_ptr<GameRecord>>& games);
+// The bytes of a cache a piece at a time: appends the next piece to `buffer`; false when there
+// is none left (the end of the file, or a failed read).
+using CacheBytes = std::function<bool(std::string& buffer)>;
+
+// Reads the records of the cache that `readMore` yields (ISO-8859-1) into `games`, with their
+// texts in UTF-8 as the general reader gives them. Only a record's own bytes and the unread
+// rest of the last piece are held, never the whole file. False when the bytes depart from the
+// written layout anywhere; `games` then holds whatever was read before that point.
+bool readWrittenCacheLayout(const CacheBytes& readMore,
+                            std::vector<std::unique_ptr<GameRecord>>& games);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "catalogue/first_record_by_name.h"
+
 uint32_t romnameHash(const std::string& key, uint32_t bucketCount)
 {
     if (bucketCount == 0) return 0;
@@ -26,9 +28,12 @@ void indexCatalogue(GameTable& table)
             if (!game->romname.empty()) table.index->insert(&game->romname, game.get());
         }
     }
+    // The same first-of-its-name record the index finds, through a lookup whose chains stay
+    // short whatever the names' byte sums.
+    const FirstRecordByName byName(table.games);
     for (auto& game : table.games) {
         game->parent = nullptr;
-        if (game->cloneof && table.index) game->parent = table.index->lookup(&*game->cloneof);
+        if (game->cloneof && table.index) game->parent = byName.find(*game->cloneof);
     }
 }
 
@@ -39,13 +44,44 @@ int compareByDescription(const GameRecord& a, const GameRecord& b)
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+namespace {
+
+// The first eight bytes of a description as one number, in the order of the bytes compared
+// unsigned; a shorter text is padded with zero bytes. Equal numbers leave the order to the
+// whole texts.
+uint64_t descriptionPrefix(const std::string& description)
+{
+    uint64_t key = 0;
+    for (size_t i = 0; i < sizeof key; ++i) {
+        const auto byte = i < description.size() ? static_cast<unsigned char>(description[i]) : 0;
+        key = (key << 8) | byte;
+    }
+    return key;
+}
+
+}  // namespace
+
 void sortCatalogue(GameTable& table)
 {
-    std::stable_sort(
-        table.games.begin(), table.games.end(),
-        [](const std::unique_ptr<GameRecord>& a, const std::unique_ptr<GameRecord>& b) {
-            return compareByDescription(*a, *b) < 0;
-        });
+    // Sorted by number first, so that most comparisons never leave the sort's own array; the
+    // import position breaks ties, which keeps equal titles in import order.
+    struct Entry {
+        uint64_t prefix;
+        uint32_t position;
+        GameRecord* game;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(table.games.size());
+    for (auto& game : table.games) {
+        entries.push_back(Entry{descriptionPrefix(game->description),
+                                static_cast<uint32_t>(entries.size()), game.release()});
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        const int c = compareByDescription(*a.game, *b.game);
+        return c != 0 ? c < 0 : a.position < b.position;
+    });
+    for (size_t i = 0; i < entries.size(); ++i) table.games[i].reset(entries[i].game);
 }
 
 int findFilteredIndex(const GameTable& table, const std::string& romname)

@@ -1,8 +1,8 @@
 #include "catalogue/rom_filter.h"
 
 #include <string_view>
-#include <unordered_map>
 
+#include "catalogue/first_record_by_name.h"
 #include "platform/files.h"
 
 namespace {
@@ -40,18 +40,13 @@ bool passes(const GameRecord& game, const LauncherSettings& s)
 
 void scanRomFolder(GameTable& table, const std::string& romsDir)
 {
+    for (auto& game : table.games) game->present = 0;
     // First record of each name in games order: the one a one-by-one search would find.
-    std::unordered_map<std::string_view, GameRecord*> byName;
-    byName.reserve(table.games.size());
-    for (auto& game : table.games) {
-        game->present = 0;
-        byName.emplace(game->romname, game.get());
-    }
-    for (const std::string& file : listFilesWithExtension(romsDir, std::string(kRomExtension))) {
-        const std::string_view name(file.data(), file.size() - kRomExtension.size());
-        auto found = byName.find(name);
-        if (found != byName.end()) found->second->present = 1;
-    }
+    const FirstRecordByName byName(table.games);
+    forEachFileWithExtension(romsDir, std::string(kRomExtension), [&](std::string_view file) {
+        if (GameRecord* game = byName.find(file.substr(0, file.size() - kRomExtension.size())))
+            game->present = 1;
+    });
 }
 
 void filterGames(GameTable& table, const LauncherSettings& settings)

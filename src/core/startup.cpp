@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -128,6 +129,8 @@ private:
     void createInput();
     void createMusic();
     void createPopups();
+    void openAudio();
+    void runAfterFirstFrame();
     CatalogueBuildHooks catalogueHooks();
     void handleEvent(const ScreenEvent& event);
     void discardStalePresses();
@@ -154,6 +157,10 @@ private:
     TagLibTagReader tags_;
     std::unique_ptr<Jukebox> jukebox_;
     std::unique_ptr<PopupContext> popups_;
+    // The catalogue build's sound and music steps, in their order. They wait until the list is
+    // on the screen: the audio output, the startup sound and the first song are not needed for
+    // it, and loading the mixer and decoding a song would only delay it.
+    std::vector<std::function<void()>> afterFirstFrame_;
 };
 
 bool Launcher::createScreen()
@@ -183,9 +190,6 @@ void Launcher::createInput()
 
 void Launcher::createMusic()
 {
-    std::string error;
-    audio_ = SdlAudio::create(&error);
-    if (!audio_ && !error.empty()) std::fprintf(stderr, "No sound output: %s\n", error.c_str());
     Screen* screen = screen_.get();
     jukebox_ = std::make_unique<Jukebox>(
         settings_, tags_, [screen] { screen->postFromAnyThread(ScreenEventType::MusicEnded); },
@@ -212,17 +216,28 @@ CatalogueBuildHooks Launcher::catalogueHooks()
     hooks.closeMessage = [this] { messages_->closeMessage(); };
     hooks.discardKeyPresses = [this] { discardStalePresses(); };
     hooks.setUpControllers = [this] { setUpControllers(*joystick_, settings_, std::cout); };
-    hooks.startJukebox = [this] { jukebox_->init(audio_ ? &audio_->music() : nullptr); };
-    hooks.playStartupSound = [this](const std::string& path) {
-        SoundPlayer& sounds = audio_ ? audio_->sounds() : silence_;
-        sounds.play(path, SoundWait::Async);
+    hooks.startJukebox = [this] {
+        afterFirstFrame_.push_back([this] {
+            openAudio();
+            jukebox_->init(audio_ ? &audio_->music() : nullptr);
+        });
     };
-    hooks.playMusicAtStartup = [this] { jukebox_->playMusic(); };
+    hooks.playStartupSound = [this](const std::string& path) {
+        afterFirstFrame_.push_back([this, path] {
+            SoundPlayer& sounds = audio_ ? audio_->sounds() : silence_;
+            sounds.play(path, SoundWait::Async);
+        });
+    };
+    hooks.playMusicAtStartup = [this] {
+        afterFirstFrame_.push_back([this] { jukebox_->playMusic(); });
+    };
     hooks.installMusicHooks = [this] {
-        jukebox_->setOnSongEnded([this] { display_->repaintAll(*screen_); });
-        jukebox_->setOnMusicStarted([this] { display_->repaintMusicBar(*screen_); });
-        jukebox_->setOnMusicStopped([this] { display_->repaintMusicBar(*screen_); });
-        jukebox_->setOnMusicPaused([this](bool) { display_->repaintMusicBar(*screen_); });
+        afterFirstFrame_.push_back([this] {
+            jukebox_->setOnSongEnded([this] { display_->repaintAll(*screen_); });
+            jukebox_->setOnMusicStarted([this] { display_->repaintMusicBar(*screen_); });
+            jukebox_->setOnMusicStopped([this] { display_->repaintMusicBar(*screen_); });
+            jukebox_->setOnMusicPaused([this](bool) { display_->repaintMusicBar(*screen_); });
+        });
     };
     hooks.startMusicBarTimer = [this] { screen_->startTimer(kMusicBarTimerId, kMusicBarPeriodMs); };
     hooks.recordVersion = [this](const std::optional<std::string>& version) {
@@ -231,6 +246,19 @@ CatalogueBuildHooks Launcher::catalogueHooks()
             writePrivateProfileString("System", "LastMameVersion", version, settingsPath_);
     };
     return hooks;
+}
+
+// Opening the output loads SDL_mixer and its decoders; a cabinet without sound runs silent.
+void Launcher::openAudio()
+{
+    std::string error;
+    audio_ = SdlAudio::create(&error);
+    if (!audio_ && !error.empty()) std::fprintf(stderr, "No sound output: %s\n", error.c_str());
+}
+
+void Launcher::runAfterFirstFrame()
+{
+    for (const auto& step : std::exchange(afterFirstFrame_, {})) step();
 }
 
 // The main window's events besides keys and focus (which the tick loop feeds to the keyboard).
@@ -292,6 +320,8 @@ int Launcher::run()
 
     settings_ = loadSettings(settingsPath_);
     settings_.Orientation = settings_.CurrentOrientation;
+    // Read while the window appears below, which waits on the display for a while.
+    std::future<CatalogueSources> sources = startReadingCatalogueSources(settings_);
 
     display_ = std::make_unique<BrowseDisplay>(settings_, table_, position_);
     messages_ = std::make_unique<MessageWindow>(*screen_, display_->fonts(), settings_);
@@ -306,7 +336,8 @@ int Launcher::run()
     if (startupNotice_ && messageBoxesWanted())
         showMessageBoxLayer(*popups_, *startupNotice_, "Error");
 
-    if (buildCatalogue(settings_, table_, position_, boxes_, catalogueHooks()) == 0) {
+    if (buildCatalogue(settings_, table_, position_, boxes_, catalogueHooks(),
+                       std::move(sources)) == 0) {
         messages_->closeMessage();
         boxes_.show("Initialization failed", "Error");
         return 1;
@@ -318,6 +349,7 @@ int Launcher::run()
     display_->holdCornerPictures(true);
     display_->repaintAll(*screen_);
     exitAfterFirstFrameIfAsked();
+    runAfterFirstFrame();
     display_->holdCornerPictures(false);
     display_->repaintAll(*screen_);
     screen_->hideCursor();

@@ -243,14 +243,14 @@ int removeStaleWriteTemporaries(const std::string& path)
 
 void injectWriteFault(std::optional<WriteFault> fault) { injectedFault = std::move(fault); }
 
-std::vector<std::string> listFilesWithExtension(const std::string& folder,
-                                                const std::string& extension)
+void forEachFileWithExtension(const std::string& folder, const std::string& extension,
+                              const std::function<void(std::string_view name)>& visit)
 {
     // readdir directly: a cabinet's ROM folder holds tens of thousands of files, and the file
-    // type it reports saves a stat per entry on the usual file systems.
-    std::vector<std::string> names;
+    // type it reports saves a stat per entry on the usual file systems. No list of the names
+    // is kept: the caller looks each one up as it comes.
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
-    if (!dir) return names;
+    if (!dir) return;
     const size_t extensionLength = extension.size();
     while (const dirent* entry = ::readdir(dir.get())) {
         const size_t length = std::strlen(entry->d_name);
@@ -265,7 +265,6 @@ std::vector<std::string> listFilesWithExtension(const std::string& folder,
             regular = ::fstatat(::dirfd(dir.get()), entry->d_name, &info, 0) == 0 &&
                       S_ISREG(info.st_mode);
         }
-        if (regular) names.emplace_back(entry->d_name, length);
+        if (regular) visit(std::string_view(entry->d_name, length));
     }
-    return names;
 }

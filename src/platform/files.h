@@ -17,6 +17,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // True when `path` names an existing file or folder (a link counts by what it points to). Any
@@ -66,8 +67,9 @@ struct WriteFault {
 // Sets the fault for the later writes of this process; nothing (std::nullopt) clears it.
 void injectWriteFault(std::optional<WriteFault> fault);
 
-// The names (without the folder) of the regular files in `folder` whose name ends with
-// `extension` compared without regard to case (".zip" finds "a.ZIP"), in the order the folder
-// lists them. A missing or unreadable folder gives an empty list.
-std::vector<std::string> listFilesWithExtension(const std::string& folder,
-                                                const std::string& extension);
+// Calls `visit` with the name (without the folder) of every regular file in `folder` whose name
+// ends with `extension` compared without regard to case (".zip" finds "a.ZIP"), in the order
+// the folder lists them; the name is valid during the call only. A missing or unreadable folder
+// gives no call.
+void forEachFileWithExtension(const std::string& folder, const std::string& extension,
+                              const std::function<void(std::string_view name)>& visit);

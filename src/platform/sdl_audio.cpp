@@ -19,11 +19,87 @@ constexpr int kSoundChannel = 0;
 // stalled output from hanging the launcher.
 constexpr Uint64 kWaitMarginMs = 2000;
 
+// SDL_mixer's entry points. The library is opened with the audio output, not linked: its
+// decoders bring in some thirty more libraries (a synthesiser, sound servers, codecs) whose
+// loading was a good part of the launcher's start-up, before the list could show. Once opened
+// it stays for the life of the process.
+struct MixerLibrary {
+    decltype(&::Mix_OpenAudio) OpenAudio;
+    decltype(&::Mix_CloseAudio) CloseAudio;
+    decltype(&::Mix_Init) Init;
+    decltype(&::Mix_Quit) Quit;
+    decltype(&::Mix_AllocateChannels) AllocateChannels;
+    decltype(&::Mix_QuerySpec) QuerySpec;
+    decltype(&::Mix_HookMusicFinished) HookMusicFinished;
+    decltype(&::Mix_LoadWAV) LoadWAV;
+    decltype(&::Mix_FreeChunk) FreeChunk;
+    decltype(&::Mix_PlayChannel) PlayChannel;
+    decltype(&::Mix_HaltChannel) HaltChannel;
+    decltype(&::Mix_Playing) Playing;
+    decltype(&::Mix_LoadMUS) LoadMUS;
+    decltype(&::Mix_FreeMusic) FreeMusic;
+    decltype(&::Mix_PlayMusic) PlayMusic;
+    decltype(&::Mix_HaltMusic) HaltMusic;
+    decltype(&::Mix_PauseMusic) PauseMusic;
+    decltype(&::Mix_ResumeMusic) ResumeMusic;
+    decltype(&::Mix_MusicDuration) MusicDuration;
+    decltype(&::Mix_GetMusicPosition) GetMusicPosition;
+};
+
+const MixerLibrary* mix = nullptr;
+
+template <typename Function>
+bool resolve(void* handle, const char* name, Function& function)
+{
+    function = reinterpret_cast<Function>(SDL_LoadFunction(handle, name));
+    return function != nullptr;
+}
+
+// Opens the library the first time; false, with the reason in `error`, when it or one of its
+// entry points is missing. GUI thread.
+bool loadMixer(std::string& error)
+{
+    static MixerLibrary library;
+    if (mix != nullptr) return true;
+    void* handle = SDL_LoadObject(QUORVANE_SDL2_MIXER_LIBRARY);
+    if (handle == nullptr) {
+        error = SDL_GetError();
+        return false;
+    }
+    const bool complete = resolve(handle, "Mix_OpenAudio", library.OpenAudio) &&
+                          resolve(handle, "Mix_CloseAudio", library.CloseAudio) &&
+                          resolve(handle, "Mix_Init", library.Init) &&
+                          resolve(handle, "Mix_Quit", library.Quit) &&
+                          resolve(handle, "Mix_AllocateChannels", library.AllocateChannels) &&
+                          resolve(handle, "Mix_QuerySpec", library.QuerySpec) &&
+                          resolve(handle, "Mix_HookMusicFinished", library.HookMusicFinished) &&
+                          resolve(handle, "Mix_LoadWAV", library.LoadWAV) &&
+                          resolve(handle, "Mix_FreeChunk", library.FreeChunk) &&
+                          resolve(handle, "Mix_PlayChannel", library.PlayChannel) &&
+                          resolve(handle, "Mix_HaltChannel", library.HaltChannel) &&
+                          resolve(handle, "Mix_Playing", library.Playing) &&
+                          resolve(handle, "Mix_LoadMUS", library.LoadMUS) &&
+                          resolve(handle, "Mix_FreeMusic", library.FreeMusic) &&
+                          resolve(handle, "Mix_PlayMusic", library.PlayMusic) &&
+                          resolve(handle, "Mix_HaltMusic", library.HaltMusic) &&
+                          resolve(handle, "Mix_PauseMusic", library.PauseMusic) &&
+                          resolve(handle, "Mix_ResumeMusic", library.ResumeMusic) &&
+                          resolve(handle, "Mix_MusicDuration", library.MusicDuration) &&
+                          resolve(handle, "Mix_GetMusicPosition", library.GetMusicPosition);
+    if (!complete) {
+        error = SDL_GetError();
+        SDL_UnloadObject(handle);
+        return false;
+    }
+    mix = &library;
+    return true;
+}
+
 struct MusicDeleter {
-    void operator()(Mix_Music* music) const { Mix_FreeMusic(music); }
+    void operator()(Mix_Music* music) const { mix->FreeMusic(music); }
 };
 struct ChunkDeleter {
-    void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
+    void operator()(Mix_Chunk* chunk) const { mix->FreeChunk(chunk); }
 };
 
 long secondsToMs(double seconds)
@@ -36,17 +112,17 @@ public:
     bool play(const std::string& path, SoundWait wait) override
     {
         stopAll();
-        chunk_.reset(Mix_LoadWAV(path.c_str()));
+        chunk_.reset(mix->LoadWAV(path.c_str()));
         if (!chunk_) {
             return false;
         }
-        if (Mix_PlayChannel(kSoundChannel, chunk_.get(), 0) < 0) {
+        if (mix->PlayChannel(kSoundChannel, chunk_.get(), 0) < 0) {
             chunk_.reset();
             return false;
         }
         if (wait == SoundWait::UntilDone) {
             Uint64 deadline = SDL_GetTicks64() + chunkMs(*chunk_) + kWaitMarginMs;
-            while (Mix_Playing(kSoundChannel) != 0 && SDL_GetTicks64() < deadline) {
+            while (mix->Playing(kSoundChannel) != 0 && SDL_GetTicks64() < deadline) {
                 SDL_Delay(5);
             }
         }
@@ -55,7 +131,7 @@ public:
 
     void stopAll() override
     {
-        Mix_HaltChannel(-1);
+        mix->HaltChannel(-1);
         chunk_.reset();
     }
 
@@ -65,7 +141,7 @@ private:
         int frequency = 0;
         Uint16 format = 0;
         int channels = 0;
-        if (Mix_QuerySpec(&frequency, &format, &channels) == 0 || frequency <= 0) {
+        if (mix->QuerySpec(&frequency, &format, &channels) == 0 || frequency <= 0) {
             return 0;
         }
         Uint64 frameBytes = Uint64(SDL_AUDIO_BITSIZE(format) / 8) * Uint64(channels);
@@ -87,7 +163,7 @@ public:
     bool open(const std::string& path, EndHandler onEnd) override
     {
         close();
-        music_.reset(Mix_LoadMUS(path.c_str()));
+        music_.reset(mix->LoadMUS(path.c_str()));
         if (!music_) {
             return false;
         }
@@ -103,12 +179,12 @@ public:
             return false;
         }
         // A pause set for the previous song must not hold the new one.
-        Mix_ResumeMusic();
+        mix->ResumeMusic();
         {
             std::lock_guard lock(handlerMutex_);
             armed_ = true;
         }
-        if (Mix_PlayMusic(music_.get(), 0) < 0) {
+        if (mix->PlayMusic(music_.get(), 0) < 0) {
             std::lock_guard lock(handlerMutex_);
             armed_ = false;
             return false;
@@ -128,27 +204,27 @@ public:
         }
         if (music_) {
             // Halting calls the finished hook on this thread; disarmed, it does nothing.
-            Mix_HaltMusic();
+            mix->HaltMusic();
             music_.reset();
         }
     }
 
     long lengthMs() const override
     {
-        return music_ ? secondsToMs(Mix_MusicDuration(music_.get())) : 0;
+        return music_ ? secondsToMs(mix->MusicDuration(music_.get())) : 0;
     }
 
     long positionMs() const override
     {
-        return music_ ? secondsToMs(Mix_GetMusicPosition(music_.get())) : 0;
+        return music_ ? secondsToMs(mix->GetMusicPosition(music_.get())) : 0;
     }
 
     void setPaused(bool paused) override
     {
         if (paused) {
-            Mix_PauseMusic();
+            mix->PauseMusic();
         } else {
-            Mix_ResumeMusic();
+            mix->ResumeMusic();
         }
     }
 
@@ -193,7 +269,7 @@ bool openOutput(const char* driver, std::string& error)
         error = SDL_GetError();
         return false;
     }
-    if (Mix_OpenAudio(kMixRate, AUDIO_S16SYS, kOutputChannels, kBufferFrames) < 0) {
+    if (mix->OpenAudio(kMixRate, AUDIO_S16SYS, kOutputChannels, kBufferFrames) < 0) {
         error = Mix_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
@@ -217,6 +293,13 @@ std::unique_ptr<SdlAudio> SdlAudio::create(std::string* error)
         }
         return nullptr;
     }
+    if (!loadMixer(reason)) {
+        gAudioOpen = false;
+        if (error != nullptr) {
+            *error = "no SDL_mixer (" + reason + ")";
+        }
+        return nullptr;
+    }
     bool opened = openOutput(nullptr, reason);
     if (!opened) {
         std::string dummyReason;
@@ -235,12 +318,12 @@ std::unique_ptr<SdlAudio> SdlAudio::create(std::string* error)
     const char* driver = SDL_GetCurrentAudioDriver();
     bool silent = driver != nullptr && std::string(driver) == "dummy";
     // Decoders that fail to load only make their formats unplayable; music stays optional.
-    Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_FLAC);
-    Mix_AllocateChannels(1);
+    mix->Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_FLAC);
+    mix->AllocateChannels(1);
 
     std::unique_ptr<SdlAudio> audio(new SdlAudio(silent));
     gHookTarget = &audio->players_->music;
-    Mix_HookMusicFinished(&musicFinishedHook);
+    mix->HookMusicFinished(&musicFinishedHook);
     return audio;
 }
 
@@ -249,23 +332,17 @@ SdlAudio::SdlAudio(bool silent) : silent_(silent), players_(std::make_unique<Pla
 SdlAudio::~SdlAudio()
 {
     // Unhooking takes the audio lock, so no hook call is under way once it returns.
-    Mix_HookMusicFinished(nullptr);
+    mix->HookMusicFinished(nullptr);
     gHookTarget = nullptr;
     players_->music.close();
     players_->sounds.stopAll();
     players_.reset();
-    Mix_CloseAudio();
-    Mix_Quit();
+    mix->CloseAudio();
+    mix->Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     gAudioOpen = false;
 }
 
-SoundPlayer& SdlAudio::sounds()
-{
-    return players_->sounds;
-}
+SoundPlayer& SdlAudio::sounds() { return players_->sounds; }
 
-MusicStream& SdlAudio::music()
-{
-    return players_->music;
-}
+MusicStream& SdlAudio::music() { return players_->music; }

@@ -241,8 +241,36 @@ bool SdlScreen::init(const std::string& title, std::string* error)
     return true;
 }
 
+namespace {
+
+// The launcher reads keys, never typed text, yet Xlib's input method, which SDL opens with its
+// X11 video, first parses the locale's whole compose table: thousands of lines, a good part of
+// the start-up. An empty table is named while video starts, unless the user named one; the
+// name is removed afterwards so that the games started later see the environment unchanged.
+class EmptyComposeTableWhileVideoStarts {
+public:
+    EmptyComposeTableWhileVideoStarts()
+        : set_(std::getenv(kVariable) == nullptr && setenv(kVariable, "/dev/null", 0) == 0)
+    {
+    }
+    ~EmptyComposeTableWhileVideoStarts()
+    {
+        if (set_) unsetenv(kVariable);
+    }
+    EmptyComposeTableWhileVideoStarts(const EmptyComposeTableWhileVideoStarts&) = delete;
+    EmptyComposeTableWhileVideoStarts& operator=(const EmptyComposeTableWhileVideoStarts&) =
+        delete;
+
+private:
+    static constexpr const char* kVariable = "XCOMPOSEFILE";
+    bool set_;
+};
+
+}  // namespace
+
 bool SdlScreen::startVideo(std::string* error)
 {
+    const EmptyComposeTableWhileVideoStarts noComposeTable;
     const char* chosen = std::getenv("SDL_VIDEODRIVER");
     if (chosen && *chosen) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0) return true;

@@ -1,8 +1,11 @@
 #include "catalogue/game_cache.h"
 
+#include <algorithm>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "catalogue/game_cache_layout.h"
 #include "catalogue_test_util.h"
 
 using catalogue_test::describeAll;
@@ -147,4 +150,37 @@ TEST(GameCache, DamagedFilesAreRefusedAndTheTableKept)
               1);
     EXPECT_EQ(describeAll(edited.games),
               (std::vector<std::string>{"a|A & B|19|-|-|-|/0/0/0|-3/0/0/0", "||0|-|-|-|-|-"}));
+}
+
+TEST(GameCache, QuickReaderReadsTheSameWhereverTheFileIsCutIntoPieces)
+{
+    TempFolder scratch;
+    const std::string path = scratch.path("cache.xml");
+    ASSERT_TRUE(writeGameCache(sampleCatalogue(), path));
+    const std::string text = readFile(path);
+    const auto readInPieces = [](const std::string& bytes, size_t pieceSize,
+                                 std::vector<std::unique_ptr<GameRecord>>& games) {
+        size_t given = 0;
+        return readWrittenCacheLayout(
+            [&](std::string& buffer) {
+                const size_t n = std::min(pieceSize, bytes.size() - given);
+                buffer.append(bytes, given, n);
+                given += n;
+                return n > 0;
+            },
+            games);
+    };
+    const auto expected = describeAll(sampleCatalogue().games);
+    // Pieces that end inside a tag, a reference, "<game" or "</games>" alike.
+    for (const size_t pieceSize : {size_t{1}, size_t{2}, size_t{5}, size_t{64}, text.size()}) {
+        std::vector<std::unique_ptr<GameRecord>> games;
+        EXPECT_TRUE(readInPieces(text, pieceSize, games)) << pieceSize;
+        EXPECT_EQ(describeAll(games), expected) << pieceSize;
+        // Damage near the end of the records is found in any piece size.
+        for (const std::string& damaged :
+             {text.substr(0, text.size() - 3), text + "x", text.substr(0, text.find("</games>"))}) {
+            std::vector<std::unique_ptr<GameRecord>> partial;
+            EXPECT_FALSE(readInPieces(damaged, pieceSize, partial)) << pieceSize << damaged;
+        }
+    }
 }

@@ -41,7 +41,7 @@ dpkg_retry() {
 deb=$("$src/scripts/package" "$out" | tail -n 1)
 [ -f "$deb" ] || fail "scripts/package made no package"
 depends=$(dpkg-deb -f "$deb" Depends)
-[[ $depends == *libsdl2* && $depends == *libc6* ]] || fail "dependencies not worked out: $depends"
+[[ $depends == *libsdl2* && $depends == *libsdl2-mixer* && $depends == *libc6* ]] || fail "dependencies not worked out: $depends"
 
 # A test stopped by a signal (a time limit) still removes what it installed.
 purge=
