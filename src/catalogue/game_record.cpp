@@ -68,20 +68,20 @@ void sortCatalogue(GameTable& table)
     struct Entry {
         uint64_t prefix;
         uint32_t position;
-        GameRecord* game;
+        std::unique_ptr<GameRecord> game;
     };
     std::vector<Entry> entries;
     entries.reserve(table.games.size());
     for (auto& game : table.games) {
         entries.push_back(Entry{descriptionPrefix(game->description),
-                                static_cast<uint32_t>(entries.size()), game.release()});
+                                static_cast<uint32_t>(entries.size()), std::move(game)});
     }
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         if (a.prefix != b.prefix) return a.prefix < b.prefix;
         const int c = compareByDescription(*a.game, *b.game);
         return c != 0 ? c < 0 : a.position < b.position;
     });
-    for (size_t i = 0; i < entries.size(); ++i) table.games[i].reset(entries[i].game);
+    for (size_t i = 0; i < entries.size(); ++i) table.games[i] = std::move(entries[i].game);
 }
 
 int findFilteredIndex(const GameTable& table, const std::string& romname)
