@@ -13,6 +13,8 @@
 
 #include <SDL.h>
 
+#include "platform/sdl_screen_x11.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -96,7 +98,10 @@ int main(int argc, char** argv)
         "Startup floor", 0, 0, mode.w, mode.h, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS));
     if (!window) return fail("window");
     SDL_ShowWindow(window.get());
-    SDL_SetWindowFullscreen(window.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
+    // As the launcher does: no full-screen request without a window manager, as nobody would
+    // answer it and the window already covers the screen.
+    if (!onX11WithoutWindowManager(window.get()))
+        SDL_SetWindowFullscreen(window.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
 
     // The off-screen frame, as the launcher composes one before copying it to the window.
     std::unique_ptr<cairo_surface_t, SurfaceDeleter> frame(

@@ -168,6 +168,8 @@ private:
     static void onDisplayLost(void* screen);
     // After a change of the window's size: the frame at the new size.
     bool followWindowSize();
+    void enterFullScreen();
+    void leaveFullScreen();
     // The window surface when it holds the whole last presented frame in the frame's own
     // layout, else null.
     SDL_Surface* presentedSurface();
@@ -312,12 +314,26 @@ bool SdlScreen::followWindowSize()
     return true;
 }
 
+// Full screen over any desktop panels. Without a window manager (X started straight into the
+// launcher) nobody would answer the request, which SDL waits for, and the borderless window of
+// the desktop's size at 0,0 already covers the screen, so no request is made.
+void SdlScreen::enterFullScreen()
+{
+    if (!onX11WithoutWindowManager(window_.get()))
+        SDL_SetWindowFullscreen(window_.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+// Gives the display mode back, for a child that wants its own.
+void SdlScreen::leaveFullScreen()
+{
+    if (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_FULLSCREEN)
+        SDL_SetWindowFullscreen(window_.get(), 0);
+}
+
 void SdlScreen::show()
 {
     SDL_ShowWindow(window_.get());
-    // Full screen over any desktop panels; without a window manager the window keeps the
-    // desktop size it was created with.
-    SDL_SetWindowFullscreen(window_.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
+    enterFullScreen();
     SDL_SetWindowPosition(window_.get(), 0, 0);
     SDL_RaiseWindow(window_.get());
     shown_ = true;
@@ -542,8 +558,7 @@ void SdlScreen::suspendForChild()
     checkDisplayConnection(window_.get());
     if (displayLost_) return;
     SDL_SetWindowGrab(window_.get(), SDL_FALSE);
-    // Leaving full screen gives the display mode back to the emulator.
-    SDL_SetWindowFullscreen(window_.get(), 0);
+    leaveFullScreen();
     SDL_MinimizeWindow(window_.get());
     SDL_HideWindow(window_.get());
     focused_ = false;
@@ -555,7 +570,7 @@ void SdlScreen::resumeAfterChild()
     if (displayLost_) return;
     SDL_ShowWindow(window_.get());
     SDL_RestoreWindow(window_.get());
-    if (shown_) SDL_SetWindowFullscreen(window_.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (shown_) enterFullScreen();
     SDL_SetWindowPosition(window_.get(), 0, 0);
     SDL_RaiseWindow(window_.get());
     SDL_SetWindowInputFocus(window_.get());

@@ -1,6 +1,7 @@
 #include "platform/sdl_screen_x11.h"
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include <SDL.h>
@@ -8,6 +9,8 @@
 #include <dlfcn.h>
 
 #if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/Xatom.h>
+
 namespace {
 
 struct Watch {
@@ -58,8 +61,98 @@ void withWindowXlib(SDL_Window* window, Use use)
     dlclose(xlib);
 }
 
+// The Xlib functions the window manager check needs, looked up by name like the others.
+struct PropertyCalls {
+    using InternAtom = Atom (*)(Display*, const char*, Bool);
+    using GetWindowProperty = int (*)(Display*, Window, Atom, long, long, Bool, Atom, Atom*, int*,
+                                      unsigned long*, unsigned long*, unsigned char**);
+    using Free = int (*)(void*);
+    using Sync = int (*)(Display*, Bool);
+    using ErrorHandler = int (*)(Display*, XErrorEvent*);
+    using SetErrorHandler = ErrorHandler (*)(ErrorHandler);
+
+    InternAtom internAtom = nullptr;
+    GetWindowProperty getWindowProperty = nullptr;
+    Free free = nullptr;
+    Sync sync = nullptr;
+    SetErrorHandler setErrorHandler = nullptr;
+
+    explicit PropertyCalls(void* xlib)
+        : internAtom(reinterpret_cast<InternAtom>(dlsym(xlib, "XInternAtom"))),
+          getWindowProperty(reinterpret_cast<GetWindowProperty>(dlsym(xlib, "XGetWindowProperty"))),
+          free(reinterpret_cast<Free>(dlsym(xlib, "XFree"))),
+          sync(reinterpret_cast<Sync>(dlsym(xlib, "XSync"))),
+          setErrorHandler(reinterpret_cast<SetErrorHandler>(dlsym(xlib, "XSetErrorHandler")))
+    {
+    }
+    bool complete() const
+    {
+        return internAtom && getWindowProperty && free && sync && setErrorHandler;
+    }
+};
+
+int ignoreError(Display*, XErrorEvent*) { return 0; }
+
+// Xlib's default handler ends the process on any error; a check window named by a window manager
+// that has since ended is no longer there, which only means that none runs.
+class IgnoredErrors {
+public:
+    IgnoredErrors(Display* display, const PropertyCalls& x) : x_(x)
+    {
+        // Errors of earlier requests still go to the handler they were meant for.
+        x_.sync(display, False);
+        previous_ = x_.setErrorHandler(&ignoreError);
+    }
+    ~IgnoredErrors() { x_.setErrorHandler(previous_); }
+    IgnoredErrors(const IgnoredErrors&) = delete;
+    IgnoredErrors& operator=(const IgnoredErrors&) = delete;
+
+private:
+    const PropertyCalls& x_;
+    PropertyCalls::ErrorHandler previous_ = nullptr;
+};
+
+// The window that `owner`'s `property` names, or None when it names none (or `owner` is gone).
+Window namedWindow(Display* display, Window owner, Atom property, const PropertyCalls& x)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long left = 0;
+    unsigned char* data = nullptr;
+    const bool read = x.getWindowProperty(display, owner, property, 0, 1, False, XA_WINDOW, &type,
+                                          &format, &count, &left, &data) == Success;
+    const std::unique_ptr<unsigned char, PropertyCalls::Free> owned(data, x.free);
+    if (!read || !data || type != XA_WINDOW || format != 32 || count != 1) return None;
+    // Xlib hands 32-bit items over as longs.
+    return static_cast<Window>(*reinterpret_cast<const unsigned long*>(data));
+}
+
+bool windowManagerRuns(Display* display, const PropertyCalls& x)
+{
+    const Atom check = x.internAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) return false;
+    const IgnoredErrors ignored(display, x);
+    const Window named = namedWindow(display, DefaultRootWindow(display), check, x);
+    return named != None && namedWindow(display, named, check, x) == named;
+}
+
 }  // namespace
 #endif
+
+bool onX11WithoutWindowManager(SDL_Window* window)
+{
+    bool without = false;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    withWindowXlib(window, [&without](Display* display, void* xlib) {
+        const PropertyCalls x(xlib);
+        without = x.complete() && !windowManagerRuns(display, x);
+    });
+#else
+    (void)window;
+#endif
+    return without;
+}
 
 void checkDisplayConnection(SDL_Window* window)
 {

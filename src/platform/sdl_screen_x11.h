@@ -15,3 +15,9 @@ void watchForDisplayLoss(SDL_Window* window, void (*onLost)(void* data), void* d
 // is reported through the watch now, before a request whose answer the caller would wait for.
 // Does nothing on other drivers. GUI thread.
 void checkDisplayConnection(SDL_Window* window);
+
+// True when `window` lives on an X server that runs no window manager (by the EWMH sign: the root
+// window's _NET_SUPPORTING_WM_CHECK names a live window that names itself the same way). Nobody
+// then answers a full-screen request, for which SDL waits a tenth of a second. False on other
+// drivers, and when it cannot be told. GUI thread.
+bool onX11WithoutWindowManager(SDL_Window* window);

@@ -27,6 +27,17 @@ expect_exit() {
     [ "$rc" -eq "$want" ] || fail "$name: exit code $rc, not $want"
 }
 
+# The launcher's visible window covers the whole 1024x768 screen (within ten seconds, as after a
+# game the window is shown again only once the emulator has ended).
+expect_covers_screen() {
+    geometry=
+    covers() {
+        geometry=$(xdotool search --onlyvisible --name Quorvane getwindowgeometry 2>/dev/null)
+        [[ $geometry == *"Position: 0,0 "* && $geometry == *"Geometry: 1024x768"* ]]
+    }
+    poll 100 0.1 covers || fail "the window does not cover the screen $1: $geometry"
+}
+
 # Start-up and shutdown: without a display the launcher ends at once with exit code 1 and a
 # message; the window covers the screen; a second launcher ends at once with exit code 1 and no
 # window; Escape ends the first with exit code 0, and the settings file then holds the saved keys
@@ -44,9 +55,7 @@ scenario_startup() {
     grep -q "Failed to create window!" "$work/launcher-nodisplay.err" || fail "no window message"
 
     start_launcher
-    local geometry
-    geometry=$(xdotool search --onlyvisible --name Quorvane getwindowgeometry 2>/dev/null)
-    [[ $geometry == *"Geometry: 1024x768"* ]] || fail "the window does not cover the screen: $geometry"
+    expect_covers_screen "at start"
     expect_exit second 1 timeout 10 "$bin" "$ini"
     [ "$(xdotool search --onlyvisible --name Quorvane 2>/dev/null | wc -l)" -eq 1 ] ||
         fail "not exactly one launcher window is visible"
@@ -105,6 +114,7 @@ scenario_launch_game() {
     wait_for_runs 1
     expect_run 1 "$dir" beta -skip_gameinfo -window
     expect_alive "after the first game"
+    expect_covers_screen "after the first game"
     press Down 1            # Beta Game (Japan): no options of its own
     wait_for_runs 2
     expect_run 2 "$dir" betaj -skip_gameinfo -window
