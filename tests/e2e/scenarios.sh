@@ -242,6 +242,7 @@ scenario_info_window() {
     press ctrl                               # GameInfo
     expect_change browse opened 1000 "Control showed no window"
     expect_text opened "the history's first line is not shown" +Firstline
+    ! grep -q "mameinfo.dat" "$work"/launcher*.err || fail "a readable history file was reported"
     press Down
     expect_change opened scrolled 100 "Down did not scroll the text"
     expect_text scrolled "Down did not scroll the text" -Firstline +history
