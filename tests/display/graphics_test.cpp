@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include "display/display_fixture.h"
@@ -204,6 +205,24 @@ TEST(SdlScreen, PresentsLayersAndPumpsEvents)
     screen->suspendForChild();
     screen->resumeAfterChild();
     screen->present();
+    // Keys arrive as the Windows virtual-key codes that the settings' key bindings hold.
+    const std::tuple<SDL_Keycode, SDL_Scancode, int> keys[] = {
+        {SDLK_a, SDL_SCANCODE_A, 65},           {SDLK_9, SDL_SCANCODE_9, 57},
+        {SDLK_F12, SDL_SCANCODE_F12, 123},      {SDLK_KP_0, SDL_SCANCODE_KP_0, 96},
+        {SDLK_KP_9, SDL_SCANCODE_KP_9, 105},    {SDLK_KP_PERIOD, SDL_SCANCODE_KP_PERIOD, 110},
+        {SDLK_PAUSE, SDL_SCANCODE_PAUSE, 19},   {SDLK_QUOTE, SDL_SCANCODE_APOSTROPHE, 222},
+        {SDLK_LEFT, SDL_SCANCODE_LEFT, 37},     {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 27},
+        {SDLK_UNKNOWN, SDL_SCANCODE_UNKNOWN, 0}};
+    for (const auto& [keycode, scancode, virtualKey] : keys) {
+        SDL_Event key{};
+        key.type = SDL_KEYUP;  // a key-up: F12 down would also save a screenshot
+        key.key.keysym.sym = keycode;
+        key.key.keysym.scancode = scancode;
+        ASSERT_EQ(SDL_PushEvent(&key), 1);
+        const auto event = next(ScreenEventType::KeyUp, 30000);
+        ASSERT_TRUE(event);
+        EXPECT_EQ(event->virtualKey, virtualKey) << SDL_GetScancodeName(scancode);
+    }
     screen->postQuit();
     EXPECT_TRUE(next(ScreenEventType::Quit, 30000));
 }
