@@ -21,13 +21,14 @@ struct Loop {
     void run(const std::function<void(int tick)>& onTick)
     {
         int ticks = 0;
-        runTickLoop(
+        const int quitCode = runTickLoop(
             screen, clock, keyboard,
             [this](const ScreenEvent& e) { trace.push_back("e" + std::to_string(e.timerId)); },
             [&] {
                 trace.push_back("t" + std::to_string(clock.nowNs() / 1'000'000));
                 onTick(++ticks);
             });
+        EXPECT_EQ(quitCode, 0);
     }
     FakeScreen screen{64, 48};
     ManualClock clock;
@@ -53,8 +54,8 @@ TEST(TickLoop, TenTicksASecondAndCatchUpAfterALongTickWithOneEventBetween)
     });
     // The 100 owed ticks (305 .. 10205 ms) all run at 10205 ms without a wait.
     const std::vector<std::string> head(loop.trace.begin(), loop.trace.begin() + 9);
-    EXPECT_EQ(head, (std::vector<std::string>{"t105", "t205", "e1", "t10205", "e2", "t10205",
-                                              "e3", "t10205", "t10205"}));
+    EXPECT_EQ(head, (std::vector<std::string>{"t105", "t205", "e1", "t10205", "e2", "t10205", "e3",
+                                              "t10205", "t10205"}));
     EXPECT_EQ(std::count(loop.trace.begin(), loop.trace.end(), "t10205"), 100);
     EXPECT_EQ(loop.trace.back(), "t10305");
     EXPECT_EQ(loop.waits, (std::vector<int>{100, 70, 100}));
