@@ -2,7 +2,10 @@
 // desktop window may keep its created size when no window manager runs), its window surface
 // the composited frame is copied to, and SDL's event queue as the pump. Our own events (timers,
 // repaint requests, the audio thread's notes) travel through SDL_PushEvent, which is safe from
-// any thread.
+// any thread. On X11 the GUI thread waits on the window's connection and an eventfd that those
+// threads write to, not in SDL's own wait: that wait has the posting thread wake it through a
+// second X connection, and a thread that meets a lost server there holds SDL's wake-up lock while
+// Xlib ends the process, so the GUI thread could neither quit in order nor save the settings.
 //
 // The frame is composed in software, so the window surface (shared memory with the X server)
 // is the cheapest way to the display: a changed rectangle costs only its own pixels, where a
@@ -15,11 +18,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <SDL.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/resource.h>
 
+#include "platform/file_descriptor.h"
 #include "platform/screen.h"
 #include "platform/sdl_screen_x11.h"
 
@@ -174,6 +181,8 @@ private:
     // layout, else null.
     SDL_Surface* presentedSurface();
     void pushUser(ScreenEventType type, int timerId);
+    // Until the X connection has input, another thread posts an event, or timeoutMs pass.
+    void waitForConnectionOrPost(int timeoutMs);
     // Our event for an SDL event, nothing for one we do not pass on.
     std::optional<ScreenEvent> translate(const SDL_Event& event);
 
@@ -196,6 +205,9 @@ private:
     // server's answer, so it ends the process instead.
     std::atomic<bool> closing_{false};
     std::string screenshotPath_;
+    // On X11: the window's connection, and the eventfd that posting threads write to.
+    int connectionFd_ = -1;
+    std::optional<FileDescriptor> posted_;
 };
 
 SdlScreen::~SdlScreen()
@@ -237,6 +249,11 @@ bool SdlScreen::init(const std::string& title, std::string* error)
     if (userEvent_ == static_cast<Uint32>(-1)) return fail("user events");
     frame_ = Canvas(mode.w, mode.h);
     watchForDisplayLoss(window_.get(), &SdlScreen::onDisplayLost, this);
+    connectionFd_ = windowConnectionFd(window_.get());
+    if (connectionFd_ >= 0) {
+        posted_.emplace(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+        if (posted_->get() < 0) posted_.reset();  // SDL's own wait then
+    }
     SDL_StopTextInput();
     if (const char* path = std::getenv("QUORVANE_SCREENSHOT"); path && *path)
         screenshotPath_ = path;
@@ -425,6 +442,11 @@ void SdlScreen::pushUser(ScreenEventType type, int timerId)
     event.user.data1 = nullptr;
     event.user.data2 = reinterpret_cast<void*>(static_cast<intptr_t>(timerId));
     SDL_PushEvent(&event);
+    if (posted_) {
+        const uint64_t one = 1;
+        // Fails only when the counter is full, which wakes the wait as well.
+        [[maybe_unused]] const ssize_t written = ::write(posted_->get(), &one, sizeof one);
+    }
 }
 
 void SdlScreen::requestRepaint()
@@ -543,11 +565,32 @@ std::optional<ScreenEvent> SdlScreen::waitEvent(int timeoutMs)
             if (auto event = pollEvent()) return event;
             continue;
         }
+        if (posted_) {
+            // Requests sent and Xlib's queue emptied into SDL's, so that the wait sees only
+            // what is new; SDL's poll sentinel is not an event.
+            SDL_PumpEvents();
+            if (!SDL_HasEvents(SDL_FIRSTEVENT, SDL_POLLSENTINEL - 1) &&
+                !SDL_HasEvents(SDL_POLLSENTINEL + 1, SDL_LASTEVENT))
+                waitForConnectionOrPost(left);
+            if (auto event = pollEvent()) return event;
+            continue;
+        }
         SDL_Event event;
         // Blocks in the windowing system's connection; SDL_PushEvent from a timer or the audio
         // thread wakes it.
         if (!SDL_WaitEventTimeout(&event, left)) return pollEvent();
         if (auto translated = translate(event)) return translated;
+    }
+}
+
+void SdlScreen::waitForConnectionOrPost(int timeoutMs)
+{
+    pollfd fds[2] = {{posted_->get(), POLLIN, 0}, {connectionFd_, POLLIN, 0}};
+    // A lost connection reads as ready for ever: then only a post or the time ends the wait.
+    const nfds_t count = displayLost_ ? 1 : 2;
+    if (::poll(fds, count, timeoutMs) > 0 && (fds[0].revents & POLLIN)) {
+        uint64_t posts = 0;
+        [[maybe_unused]] const ssize_t read = ::read(posted_->get(), &posts, sizeof posts);
     }
 }
 

@@ -154,6 +154,17 @@ bool onX11WithoutWindowManager(SDL_Window* window)
     return without;
 }
 
+int windowConnectionFd(SDL_Window* window)
+{
+    int fd = -1;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    withWindowXlib(window, [&fd](Display* display, void*) { fd = ConnectionNumber(display); });
+#else
+    (void)window;
+#endif
+    return fd;
+}
+
 void checkDisplayConnection(SDL_Window* window)
 {
 #if defined(SDL_VIDEO_DRIVER_X11)

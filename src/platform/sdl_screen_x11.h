@@ -21,3 +21,7 @@ void checkDisplayConnection(SDL_Window* window);
 // then answers a full-screen request, for which SDL waits a tenth of a second. False on other
 // drivers, and when it cannot be told. GUI thread.
 bool onX11WithoutWindowManager(SDL_Window* window);
+
+// The file descriptor of `window`'s X connection, to wait on beside other descriptors; -1 on
+// other drivers. GUI thread.
+int windowConnectionFd(SDL_Window* window);
