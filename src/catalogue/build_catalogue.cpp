@@ -166,7 +166,6 @@ CatalogueSources readCatalogueSources(const std::string& emulator, const std::st
     if (sources.cacheRead == 1) {
         scanRomFolder(sources.cached, romsDir);
         sortCatalogue(sources.cached);
-        sources.scannedAndSorted = true;
     }
     return sources;
 }
@@ -205,7 +204,7 @@ int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition&
     show("Loading Game Information From Mame...");
     if (!sources.valid()) sources = startReadingCatalogueSources(settings);
     if (fileExists(settings.GameCache)) show("Building Game List...");
-    auto [version, probeBoxes, cached, cacheRead, scannedAndSorted] = sources.get();
+    auto [version, probeBoxes, cached, cacheRead] = sources.get();
     for (const auto& [text, caption] : probeBoxes) boxes.show(text, caption);
 
     // A failed probe never forces a rebuild while a cache exists.
@@ -244,7 +243,7 @@ int buildCatalogue(LauncherSettings& settings, GameTable& table, BrowsePosition&
     if (loaded) settings.LastMameVersion = version;
 
     show("Filtering And Sorting Roms...");
-    if (!loaded || !scannedAndSorted) {
+    if (!loaded) {  // a cache read whole was matched and sorted while it was read
         scanRomFolder(table, settings.RomsDir);
         sortCatalogue(table);
     }

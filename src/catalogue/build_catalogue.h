@@ -39,14 +39,13 @@ struct CatalogueBuildHooks {
 // What the build reads before it decides between the cache and the emulator's list: the
 // emulator's version line (absent when the probe failed), the message boxes the probe asked
 // for (shown later on the GUI thread, in order), and the cache's records with readGameCache's
-// result (-1 when there is no cache file); a cache read whole is also matched against the ROM
-// folder and sorted, in case it is kept.
+// result (-1 when there is no cache file); a cache read whole (result 1) is also matched against
+// the ROM folder and sorted, in case it is kept.
 struct CatalogueSources {
     std::optional<std::string> version;
     std::vector<std::pair<std::string, std::string>> probeBoxes;  // text, caption
     GameTable cached;
     int cacheRead = -1;
-    bool scannedAndSorted = false;
 };
 
 // Starts reading the sources on threads of their own: the version probe, and the cache read,

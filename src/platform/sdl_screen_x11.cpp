@@ -26,10 +26,10 @@ Display* watchedDisplay = nullptr;
 
 // Xlib's own handler ends the process; this one returns, so that Xlib goes on to the display's
 // exit handler, which on the window's connection returns too. SDL keeps a second connection of
-// its own, which another thread (SDL's timer, the audio thread) uses to wake the event wait; its
-// exit handler is Xlib's, which ends the process once this returns. That thread is held back
-// for a while so that the GUI thread, told of the loss, can quit in order and save the
-// settings first; the process normally ends before the wait does.
+// its own, which a posting thread uses to wake SDL's event wait; the screen waits on its own
+// eventfd instead, so that connection is met only when no eventfd could be made. Its exit
+// handler is Xlib's, which ends the process once this returns, so that thread is held back for
+// a while for the GUI thread, told of the loss, to quit in order and save the settings first.
 int onIoError(Display* display)
 {
     if (display != watchedDisplay) {
