@@ -38,12 +38,6 @@ fail() {
     exit 1
 }
 
-# Ends the test as skipped when one of the named programs is not installed.
-skip_without() {
-    local tool
-    for tool in "$@"; do command -v "$tool" >/dev/null || { echo "SKIP: no $tool"; exit 0; }; done
-}
-
 # Runs the command until it succeeds, at most $1 times $2 seconds apart; false if it never does.
 poll() {
     local tries=$1 pause=$2 i
@@ -60,9 +54,7 @@ start_x() {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display-number" \
         >/dev/null 2>&1 &
     xvfb_pid=$!
-    display_known() { [ -s "$work/display-number" ] || ! kill -0 "$xvfb_pid" 2>/dev/null; }
-    poll 300 0.1 display_known || true
-    [ -s "$work/display-number" ] || fail "no X server could be started"
+    poll 300 0.1 test -s "$work/display-number" || fail "no X server could be started"
     export DISPLAY=":$(head -n 1 "$work/display-number")"
     poll 300 0.1 xdotool getmouselocation >/dev/null 2>&1 ||
         fail "the X server on $DISPLAY does not answer"
@@ -99,8 +91,7 @@ XML
 }
 
 # Starts the launcher on $ini (standard error to $work/launcher<N>.err) and waits, at most $1
-# tenths of a second (a minute unless told), until start-up is over and it takes input (the
-# launcher then creates the ready file: a key typed earlier could land in the list build).
+# tenths of a second, for its ready file: a key typed earlier could land in the list build.
 start_launcher() {
     launch_count=$((launch_count + 1))
     export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy QUORVANE_NO_MESSAGE_BOX=1
@@ -136,9 +127,8 @@ quit_launcher() {
     expect_clean_end 100 "quit on Escape"
 }
 
-# Sends keys (xdotool key names) one by one and gives the launcher a few ticks to see each. Each
-# goes down and up at once: on a busy machine a key held a moment could last into a second tick
-# of the launcher's and act twice.
+# Taps keys (xdotool names) a few ticks apart. Down and up at once: on a busy machine a key held
+# a moment could last into a second tick of the launcher's and act twice.
 press() {
     local key
     for key; do xdotool key --delay 0 "$key"; sleep 0.4; done
@@ -162,24 +152,17 @@ game_runs() { grep -c '^arg=[a-z]' "$log" || true; }
 # window back and to pass the pause after a game, during which presses are discarded on purpose.
 wait_for_runs() {
     runs_reached() { [ "$(game_runs)" -ge "$1" ]; }
-    poll 100 0.1 runs_reached "$1" || fail "expected $1 game runs, saw $(game_runs)"
+    poll 300 0.1 runs_reached "$1" || fail "expected $1 game runs, saw $(game_runs)"
     sleep 1.5
 }
 
-# The record of the n-th game run: "cwd=..." then one "arg=..." line per argument.
-game_run() {
-    awk -v want="$1" '
-        /^run$/ { rec = ""; next }
-        /^end$/ { if (rec ~ /arg=[a-z]/) { n++; if (n == want) { printf "%s", rec; exit } } next }
-        { rec = rec $0 "\n" }' "$log"
-}
-
-# Fails unless the n-th game run was made in folder $2 with the arguments $3...
+# Fails unless the n-th game run was made in the emulator's folder with the arguments $2...
 expect_run() {
-    local n=$1 want="cwd=$2"
-    shift 2
-    want+=$(printf '\narg=%s' "$@")
-    [ "$(game_run "$n")" = "$want" ] || fail "game run $n was: $(game_run "$n")"
+    local n=$1 want run
+    shift
+    want="cwd=$(cd "$work/emu" && pwd -P)$(printf '\narg=%s' "$@")"
+    run=$(awk -v RS='end\n' -v n="$n" '/arg=[a-z]/ && ++i == n { sub(/^run\n/, ""); print }' "$log")
+    [ "$run" = "$want" ] || fail "game run $n was: $run"
 }
 
 # Saves the screen as $work/<name>.png.
@@ -190,15 +173,13 @@ differing_pixels() {
     compare -metric AE -fuzz "${3:-0}" "$work/$1.png" "$work/$2.png" null: 2>&1 | cut -d' ' -f1 || true
 }
 
-# Saves screenshots named $2 until one differs from the screenshot $1 in more than $3 pixels
-# (about 5 s at most); fails with $4 otherwise.
+# Shoots $2 until it differs from $1 in more than $3 pixels (about 5 s at most), else fails with $4.
 expect_change() {
     screen_changed() { shoot "$2" && [ "$(differing_pixels "$1" "$2")" -gt "$3" ]; }
     poll 25 0.2 screen_changed "$1" "$2" "$3" || fail "$4"
 }
 
-# OCR of the screen saved as <name>, into $text; the name "bar" reads the music bar alone (the
-# top strip of the screen in the normal orientation).
+# OCR of the screen saved as <name>, into $text; "bar" reads the music bar (the top strip) alone.
 read_screen() {
     shoot "$1"
     if [ "$1" = bar ]; then
