@@ -145,14 +145,11 @@ press_seen() {
     done
 }
 
-# Number of game runs (not -help / -listxml) the stand-in has recorded.
-game_runs() { grep -c '^arg=[a-z]' "$log" || true; }
-
-# Waits until the stand-in has recorded $1 game runs, then gives the launcher time to take its
-# window back and to pass the pause after a game, during which presses are discarded on purpose.
+# Waits for $1 game runs (not -help / -listxml) in the stand-in's record, then for the launcher to
+# take its window back and pass the pause after a game, which discards presses on purpose.
 wait_for_runs() {
-    runs_reached() { [ "$(game_runs)" -ge "$1" ]; }
-    poll 300 0.1 runs_reached "$1" || fail "expected $1 game runs, saw $(game_runs)"
+    runs_reached() { runs=$(grep -c '^arg=[a-z]' "$log" || true); [ "$runs" -ge "$1" ]; }
+    poll 300 0.1 runs_reached "$1" || fail "expected $1 game runs, saw $runs"
     sleep 1.5
 }
 
@@ -161,7 +158,8 @@ expect_run() {
     local n=$1 want run
     shift
     want="cwd=$(cd "$work/emu" && pwd -P)$(printf '\narg=%s' "$@")"
-    run=$(awk -v RS='end\n' -v n="$n" '/arg=[a-z]/ && ++i == n { sub(/^run\n/, ""); print }' "$log")
+    run=$(awk -v RS='end\n' -v n="$n" \
+        '/arg=[a-z]/ && ++i == n { sub(/^run\n/, ""); print }' "$log")
     [ "$run" = "$want" ] || fail "game run $n was: $run"
 }
 
@@ -191,8 +189,7 @@ read_screen() {
     fi
 }
 
-# Reads the screen <name> until its text holds every "+words" argument and none of the
-# "-words" ones (about 3 s at most); fails with <what> and the text otherwise.
+# Reads the screen <name> until it holds every "+words" and no "-words" (about 3 s), else fails.
 expect_text() {
     local name=$1 what=$2
     shift 2

@@ -3,7 +3,6 @@
 # the launcher on the demo cabinet under a private X server, drive it with keys and read back
 # what it did: the stand-in emulator's record of its runs, the settings file, exit codes,
 # standard error, and the screen (compared as pictures, its text read with OCR).
-#
 # Usage: scenarios.sh <scenario> <quorvane-binary> <source-dir>
 scenario=$1
 bin=$2
@@ -20,8 +19,7 @@ cabinet() {
     write_demo
 }
 
-# Runs a command that must end by itself with exit code $2 (output in $work/launcher-$1.out,
-# standard error in $work/launcher-$1.err).
+# Runs a command that must end by itself with exit code $2 (output in $work/launcher-$1.*).
 expect_exit() {
     local name=$1 want=$2
     shift 2
@@ -30,10 +28,8 @@ expect_exit() {
     [ "$rc" -eq "$want" ] || fail "$name: exit code $rc, not $want"
 }
 
-# The launcher's visible window covers the whole 1024x768 screen (within ten seconds, as after a
-# game the window is shown again only once the emulator has ended).
+# The launcher's window covers the 1024x768 screen (within 10 s: after a game it comes back late).
 expect_covers_screen() {
-    geometry=
     covers() {
         geometry=$(xdotool search --onlyvisible --name Quorvane getwindowgeometry 2>/dev/null)
         [[ $geometry == *"Position: 0,0 "* && $geometry == *"Geometry: 1024x768"* ]]
@@ -41,13 +37,10 @@ expect_covers_screen() {
     poll 100 0.1 covers || fail "the window does not cover the screen $1: $geometry"
 }
 
-# Start-up, games and shutdown: without a display the launcher ends at once with exit code 1
-# and a message; the window covers the screen; a second launcher ends at once with exit code 1
-# and no window. The keys start the emulator from its folder with the game's own options or its
-# parent's, and the launcher takes its window and keyboard back after each game. Escape ends it
-# with exit code 0, and the settings file then holds the saved keys with every foreign line kept
-# as it was. Without a usable settings file start-up fails cleanly and writes nothing. A launcher
-# whose display goes away quits in order and saves its settings.
+# Start-up, games and shutdown, each way the launcher can end with its exit code and what it
+# leaves in the settings file. The window covers the screen; the keys start the emulator from its
+# folder with the game's own options or its parent's, and the launcher takes its window and
+# keyboard back after each game.
 scenario_startup() {
     cabinet
     # Foreign lines: comments, blank lines, unknown keys and the sections it never writes.
@@ -58,12 +51,18 @@ scenario_startup() {
     expect_exit nodisplay 1 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER \
         SDL_AUDIODRIVER=dummy QUORVANE_NO_MESSAGE_BOX=1 timeout 30 "$bin" "$ini"
     grep -q "Failed to create window!" "$work/launcher-nodisplay.err" || fail "no window message"
+    # "--listjoysticks" anywhere on the command line prints the caption, the first usable
+    # controller (none here) and the prompt, and ends after one character of input.
+    expect_exit listing 0 env -C "$work" -u DISPLAY SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+        timeout 20 "$bin" listing.ini --listjoysticks extra <<<''
+    local listing=$work/launcher-listing.out
+    [ "$(cat "$listing")" = $'Quorvane v3.0\n\n\nPress enter to close console:' ] ||
+        fail "the listing printed: $(cat "$listing")"
+    [ ! -e "$work/listing.ini" ] || fail "the listing mode wrote a settings file"
 
     start_launcher
     expect_covers_screen "at start"
-    expect_exit second 1 timeout 10 "$bin" "$ini"
-    [ "$(xdotool search --onlyvisible --name Quorvane 2>/dev/null | wc -l)" -eq 1 ] ||
-        fail "not exactly one launcher window is visible"
+    expect_exit second 1 timeout 10 "$bin" "$ini"   # a second launcher ends at once
     press Down 1            # Beta Game, StartGame
     wait_for_runs 1
     expect_run 1 beta -skip_gameinfo -window
@@ -87,80 +86,33 @@ scenario_startup() {
     grep -q "Initialization failed" "$work/launcher-none.err" || fail "no 'Initialization failed'"
     [ ! -e "$work/none.ini" ] || fail "a failed start-up wrote a settings file"
 
-    # The display goes away under a running launcher (the X server is killed): it neither crashes
-    # nor hangs, but quits in order and saves its settings.
-    start_launcher
-    press Up
-    kill "$xvfb_pid"
-    wait "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=
-    expect_clean_end 200 "after its display went away"
-    grep -qxF SelectedGame=beta "$ini" || fail "the settings were not saved: $(grep Selected "$ini")"
-
-    # The display goes away while the launcher closes its window (a session ending): closing
-    # waits for the server's answer, which never comes, yet the launcher must still end. Which
-    # step of the closing the loss meets varies from run to run; none may hang.
+    # The display goes away (the X server is killed) under a running launcher ("-"), and while it
+    # closes its window (a session ending), where closing waits for the server's answer, which
+    # never comes; which step of the closing the loss meets varies from run to run. Each time the
+    # launcher neither crashes nor hangs, but quits in order and saves its settings.
     local delay
-    for delay in 0 0.02 0.05 0.1 0.2; do
-        start_x
+    for delay in - 0 0.02 0.05 0.1 0.2; do
+        [ -n "$xvfb_pid" ] || start_x
         start_launcher
-        kill -TERM "$launcher_pid"
-        sleep "$delay"
+        if [ "$delay" = - ]; then
+            press Up
+        else
+            kill -TERM "$launcher_pid"
+            sleep "$delay"
+        fi
         kill "$xvfb_pid"
         wait "$xvfb_pid" 2>/dev/null || true
         xvfb_pid=
-        expect_clean_end 300 "its display went away $delay s after it was asked to quit"
+        expect_clean_end 300 "its display went away (asked to quit $delay s before)"
+        grep -qxF SelectedGame=beta "$ini" || fail "the settings were not saved: $(grep Sel "$ini")"
     done
 }
 
-# The joystick listing mode: "--listjoysticks" anywhere on the command line prints the caption,
-# the first usable controller (none on a machine without joysticks) and the prompt, then ends
-# after one character of input with exit code 0. It needs no settings file and no display.
-scenario_listing() {
-    cd "$work"
-    expect_exit listing 0 env -u DISPLAY SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 20 \
-        "$bin" launcher.ini --listjoysticks extra <<<''
-    local out=$work/launcher-listing.out
-    [ "$(cat "$out")" = $'Quorvane v3.0\n\n\nPress enter to close console:' ] ||
-        fail "it printed: $(cat "$out")"
-    [ ! -e "$work/launcher.ini" ] || fail "the listing mode wrote a settings file"
-}
-
-# The options menu: ShowMenu opens it over the browse screen, the arrow keys change values,
-# Escape closes it and applies them (the screen turns to the image browser and the catalogue is
-# filtered again at once), and the changed values are in the settings file after the launcher
-# quits.
-scenario_menu_options() {
-    cabinet import compare tesseract
-    start_launcher
-    expect_text browse "the list view does not show the clone" "+Beta Game (Japan)"
-    press 2                                  # ShowMenu
-    expect_text menu "ShowMenu showed no menu" "+Display Clones" "+List View"
-    # "Menu Type": "List View" -> "Image Preview"; nine Downs to "Display Clones": "Yes" -> "No".
-    press_seen Right Down Down Down Down Down Down Down Down Down Right
-    expect_text changed "the menu does not show the new menu type" "+Image Preview"
-    # "Display NeoGeo Games": "Yes" -> "No" -> "Yes" (back steps wrap too); Escape applies.
-    press_seen Down Left Left
-    press Escape
-    sleep 0.6
-    expect_alive "after the options menu"
-    # The image browser replaced the list, and the clone is filtered out of it.
-    expect_change menu after 1000 "the menu is still shown"
-    [ "$(differing_pixels browse after)" -gt 1000 ] || fail "the screen did not change"
-    expect_text after "the menu's changes are not shown" -Japan "-Display Clones"
-    press Down Down 1                        # two Downs stop at "Beta Game"
-    wait_for_runs 1
-    expect_run 1 beta -skip_gameinfo -window
-    quit_launcher
-    for line in DisplayClones=0 MenuType=ImageBrowser DisplayNeoGeo=1; do
-        grep -qx "$line" "$ini" || fail "the settings file lacks $line: $(cat "$ini")"
-    done
-}
-
-# The game-information window: Control opens the history text of the selected game over the
-# browse screen, Down and Up scroll it one line, Escape closes it, held or not, and the launcher
-# runs on. Player 2 opening and closing it leaves the whole screen turned to face him.
-scenario_info_window() {
+# The pop-ups: Control opens the selected game's history text, Down scrolls it, Escape closes
+# it, held or not; player 2 doing so leaves the whole screen turned to face him. In the options
+# menu the arrow keys change values, Escape closes it and applies them at once (the image browser
+# replaces the list, the clone is filtered out), and the settings file then has them.
+scenario_popups() {
     cabinet import compare tesseract
     # The history of "alpha", 40 lines; the reader drops the line after each stored text line.
     {
@@ -171,15 +123,12 @@ scenario_info_window() {
     } > "$work/mameinfo.dat"
     sed -i "s|^UseMameInfoDat=0|UseMameInfoDat=1\nMameinfo.dat=$work/mameinfo.dat\nFontsize=24\nInvertPlayer2Screen=1|" "$ini"
     start_launcher
-    shoot browse
+    expect_text browse "the list view does not show the clone" "+Beta Game (Japan)"
     press ctrl                               # GameInfo
-    expect_change browse opened 1000 "Control showed no window"
     expect_text opened "the history's first line is not shown" +Firstline
     ! grep -q "mameinfo.dat" "$work"/launcher*.err || fail "a readable history file was reported"
     press Down
     expect_text scrolled "Down did not scroll the text" -Firstline +history
-    press Up
-    expect_text back "Up did not scroll back to the first line" +Firstline
     # Escape closes the window only, even held for half a second: the launcher goes on only once
     # the key has been let go and pressed again.
     xdotool keydown Escape sleep 0.5 keyup Escape
@@ -197,9 +146,21 @@ scenario_info_window() {
     convert "$work/browse.png" -rotate 180 "$work/browse_turned.png"
     turned() { shoot turned && [ "$(differing_pixels browse_turned turned 40%)" -lt 500 ]; }
     poll 25 0.2 turned || true
-    expect_alive "after player 2 closed the information window"
     turned || fail "after player 2's history text the screen is not the browse screen turned whole"
+
+    press 2                                  # ShowMenu, player 1's: the screen faces him again
+    expect_text menu "ShowMenu showed no menu" "+Display Clones" "+List View"
+    # "Menu Type": "List View" -> "Image Preview"; nine Downs to "Display Clones": "Yes" -> "No".
+    press_seen Right Down Down Down Down Down Down Down Down Down Right
+    press Escape                             # applies the changes
+    sleep 0.6
+    expect_alive "after the options menu"
+    expect_text after "the menu's changes are not shown" -Japan "-Display Clones"
+    [ "$(differing_pixels browse after)" -gt 1000 ] || fail "the image browser is not shown"
     quit_launcher
+    for line in DisplayClones=0 MenuType=ImageBrowser; do
+        grep -qx "$line" "$ini" || fail "the settings file lacks $line: $(cat "$ini")"
+    done
 }
 
 # The jukebox, read off the music bar: music plays at start-up and its time advances; "x" stops
@@ -207,9 +168,8 @@ scenario_info_window() {
 # resumes after. Music not paused during a game moves on to the next song while the game runs.
 scenario_music() {
     cabinet sox tesseract import
-    mkdir -p "$work/music"
-    song() { sox -n -r 22050 -c 1 "$work/music/$1.ogg" synth "$2" sine "$3" vol 0.1; }
-    playlist() { printf "$work/music/%s.ogg\n" "$@" > "$work/playlist.txt"; }
+    song() { sox -n -r 22050 -c 1 "$work/$1.ogg" synth "$2" sine "$3" vol 0.1; }
+    playlist() { printf "$work/%s.ogg\n" "$@" > "$work/playlist.txt"; }
     song tune-a 40 440
     song tune-b 40 660
     playlist tune-a tune-b
@@ -250,17 +210,15 @@ scenario_music() {
     quit_launcher
 
     song short-a 4 440
-    song short-b 30 660
-    playlist short-a short-b
+    playlist short-a tune-b
     sed -i "s|^MusicPlayAtStartup=1|MusicPlayAtStartup=1\nMusicStopDuringGame=0|" "$ini"
     # A game long enough that the first song surely ends while it runs, even on a slow build.
     game_takes 7
-    : > "$log"
     start_launcher
     expect_text bar "the short playlist does not play" '+Playing "short-a"'
     press 1
-    wait_for_runs 1
-    expect_text bar "no next song" '+Playing "short-b"'
+    wait_for_runs 2
+    expect_text bar "no next song" '+Playing "tune-b"'
     played
     [ "$secs" -ge 3 ] || fail "the next song started only after the game: ${secs}s into it"
     quit_launcher
@@ -291,8 +249,7 @@ SH
     pong_run() { grep -A1 -x "pong -video none -sound none -str 2 -nothrottle" "$args"; }
     poll 900 0.1 eval 'pong_run | grep -q "^exit="' ||
         fail "the emulator did not run pong with its options: $(cat "$args" 2>/dev/null)"
-    sleep 2
-    expect_alive "after pong"
+    expect_covers_screen "after pong"
     pong_run | grep -qx exit=0 || fail "pong did not end cleanly: $(cat "$args")"
     quit_launcher
 }

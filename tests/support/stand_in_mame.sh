@@ -24,18 +24,15 @@ case "${1:-}" in
         [ -z "$version" ] || printf '%s\nCopyright MAMEdev and contributors\n' "$version"
         ;;
     -listxml)
-        if [ -z "$list" ] || [ ! -f "$list" ]; then
-            :
-        elif [ -z "$latch" ]; then
-            cat "$list"
-        else
+        # The file up to the latch line (all of it without one), then the rest after the wait.
+        if [ -n "$list" ] && [ -f "$list" ]; then
             sed -n '1,/<!-- latch -->/p' "$list"
             waited=0
-            while [ ! -e "$latch" ] && [ "$waited" -lt 600 ]; do
+            while [ -n "$latch" ] && [ ! -e "$latch" ] && [ "$waited" -lt 600 ]; do
                 sleep 0.1
                 waited=$((waited + 1))
             done
-            [ -e "$latch" ] || [ -z "$log" ] || echo "latch timed out" >> "$log"
+            [ -z "$latch" ] || [ -e "$latch" ] || [ -z "$log" ] || echo "latch timed out" >> "$log"
             sed '1,/<!-- latch -->/d' "$list"
         fi
         ;;
