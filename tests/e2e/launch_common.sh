@@ -121,7 +121,6 @@ expect_clean_end() {
     [ "$rc" -eq 0 ] || fail "the launcher ended with exit code $rc: $2"
 }
 
-# Asks the launcher to quit (Escape) and checks that it ends with exit code 0.
 quit_launcher() {
     press Escape
     expect_clean_end 100 "quit on Escape"
@@ -163,7 +162,6 @@ expect_run() {
     [ "$run" = "$want" ] || fail "game run $n was: $run"
 }
 
-# Saves the screen as $work/<name>.png.
 shoot() { import -display "$DISPLAY" -window root "$work/$1.png"; }
 
 # Number of pixels that differ between the screenshots <name> $1 and $2 (beyond $3, e.g. 40%).
