@@ -3,17 +3,17 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <future>
 #include <map>
 #include <regex>
-#include <semaphore>
 #include <set>
-#include <thread>
 
 #include "music/music_test_files.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
+using namespace std::chrono_literals;
 
 // A stream that plays nothing: tests script its failures and end songs on demand. It knows
 // songs by their playlist names (the harness keeps their files in a temporary folder).
@@ -54,7 +54,7 @@ struct FakeStream final : MusicStream {
         return static_cast<bool>(ended);
     }
 
-    std::string root, unopenable, unstartable, openPath;
+    std::string root, unopenable = "bad.mp3", unstartable = "silent.mp3", openPath;
     bool neverReady = false;
     Names started;
     std::vector<bool> pauses;
@@ -71,7 +71,8 @@ struct FakeTags final : TagReader {
 
 // A jukebox over the fake stream with a playlist of `songs`, logging its hooks. Each song is an
 // empty file in a temporary folder, except names starting with "missing" (no file), "fifo" (a
-// FIFO) and absolute paths (taken as they are).
+// FIFO), names ending in '/' (a folder) and absolute paths (taken as they are). The stream
+// cannot open "bad.mp3" and cannot start "silent.mp3".
 struct Harness {
     explicit Harness(const Names& songs, bool initNow = true)
     {
@@ -113,9 +114,7 @@ struct Harness {
             if (c == 'z' || c == 'Z') jukebox.pauseMusic(c == 'z');
             if (c == 'e' || c == 'f') {
                 ASSERT_TRUE(stream.finish());
-            }
-            if (c == 'e') {
-                ASSERT_GT(posts.exchange(0), 0);
+                ASSERT_TRUE(c == 'f' || posts.exchange(0) > 0) << "the end was posted";
             }
             if (c == 'e' || c == 'h') jukebox.handleSongEnded();
         }
@@ -221,11 +220,11 @@ TEST(JukeboxTest, BrokenSongsAreSkipped)
         int skipped;  // lines naming a skipped song on standard error; -1: any
         int opened;   // songs handed to the stream: only the files that may play
     };
-    const Names broken = {"missing.mp3", "silent.mp3", "fifo.mp3", "/dev/zero", "folder"};
+    const Names broken = {"missing.mp3", "silent.mp3", "fifo.mp3", "/dev/zero", "folder/"};
     // clang-format off
     const Case cases[] = {
         {"every kind of broken entry",
-         {"missing.mp3", "silent.mp3", "fifo.mp3", "/dev/zero", "bad.mp3", "folder", "good.mp3"},
+         {"missing.mp3", "silent.mp3", "fifo.mp3", "/dev/zero", "bad.mp3", "folder/", "good.mp3"},
          0, 0, 1, "P", {"good.mp3"}, true, 6, 3},
         {"repeat song does not retry it", {"missing.mp3", "good.mp3"}, 0, 1, 1, "P",
          {"good.mp3"}, true, 1, 1},
@@ -244,10 +243,6 @@ TEST(JukeboxTest, BrokenSongsAreSkipped)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Harness h(c.songs, false);
-        std::filesystem::remove(h.dir.path("folder"));
-        std::filesystem::create_directory(h.dir.path("folder"));
-        h.stream.unopenable = "bad.mp3";
-        h.stream.unstartable = "silent.mp3";
         h.tags.fields["silent.mp3"].id3v2Title = "Never read";
         h.settings.MusicRandomPlay = c.random;
         h.settings.MusicRepeatSong = c.repeatSong;
@@ -299,7 +294,6 @@ TEST(JukeboxTest, StatusPauseAndShutdown)
     h.run("Pz");
     MusicStatus status = h.jukebox.status();
     EXPECT_EQ(status.title, "01 - Intro");
-    EXPECT_EQ(status.lengthMs, 240000);
     EXPECT_EQ(status.positionMs, 185900);
     EXPECT_TRUE(status.paused);
     h.run("n");
@@ -332,20 +326,15 @@ TEST(JukeboxTest, StatusPauseAndShutdown)
 // library's own lock), and once handled it must not act on a stream the command replaced.
 TEST(JukeboxTest, EndReportsDuringCommandsAreSafe)
 {
-    std::counting_semaphore<> asked{0}, done{0};
     Harness h({"a", "b", "c", "d"});
     h.run("P");
-    std::jthread audio([&](std::stop_token stop) {  // stands in for the audio library's thread
-        std::stop_callback wake(stop, [&] { asked.release(); });
-        while (asked.acquire(), !stop.stop_requested()) {
-            h.stream.finish();
-            done.release();
-        }
-    });
-    bool handedOver = true;  // each end report was made within a generous limit
+    // Each report comes from a thread of its own (standing in for the audio library's), which the
+    // command waits for within a generous limit.
+    std::vector<std::future<void>> reports;
+    bool handedOver = true;
     h.stream.duringCall = [&] {
-        asked.release();
-        handedOver = handedOver && done.try_acquire_for(std::chrono::seconds(20));
+        reports.push_back(std::async(std::launch::async, [&] { h.stream.finish(); }));
+        handedOver = handedOver && reports.back().wait_for(20s) == std::future_status::ready;
     };
     struct Step {
         const char* command;  // see Harness::run
@@ -369,7 +358,7 @@ TEST(JukeboxTest, EndReportsDuringCommandsAreSafe)
         EXPECT_EQ(h.stream.started, step.started);
         EXPECT_EQ(h.jukebox.isMusicPlaying(), step.playing);
     }
-    h.stream.duringCall = nullptr;  // the audio thread ends before the harness
+    h.stream.duringCall = nullptr;  // the reports end before the harness
     EXPECT_TRUE(handedOver) << "an end report waited for the GUI thread";
 }
 
