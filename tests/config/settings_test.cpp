@@ -27,7 +27,6 @@ TEST(LoadSettings, ConvertsEachKindOfValue)
          {{"", 1}, {" 0 ", 0}, {"00", 1}, {"false", 1}}},
         {"[Settings]\nOrientation=", FIELD(Orientation),
          {{"Inverted", 180}, {"inverted", 0}, {"ROL", -90}, {"ROR", 90}}},
-        {"[Settings]\nOrientation=", FIELD(CurrentOrientation), {{"ROL", -90}}},
         {"[Settings]\nMenuType=", FIELD(MenuType), {{"ImageBrowser", 2}, {"imagebrowser", 1}}},
         {"[Settings]\nPreviewPictures=", FIELD(PreviewPictures), {{"Flyers", 2}, {"FLYERS", 1}}},
         {"[Settings]\nFontcolor=", FIELD(Fontcolor), {{"FF0000", 0xFF0000}, {"0xFF0000", 0xFF0000},

@@ -82,8 +82,9 @@ struct Harness {
             const std::string path = song.rfind('/', 0) == 0 ? song : dir.path(song);
             text += path + "\n";
             if (song.rfind('/', 0) == 0 || song.rfind("missing", 0) == 0) continue;
-            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-            if (song.rfind("fifo", 0) == 0) {
+            if (song.back() == '/') {
+                std::filesystem::create_directory(path);
+            } else if (song.rfind("fifo", 0) == 0) {
                 EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
             } else {
                 writeFile(path, "");
@@ -289,7 +290,7 @@ TEST(JukeboxTest, WithoutPlaylistOrOutputEverythingIsIgnored)
 
 TEST(JukeboxTest, StatusPauseAndShutdown)
 {
-    Harness h({"music/01 - Intro.mp3", "b.ogg"});
+    Harness h({"01 - Intro.mp3", "b.ogg"});
     h.tags.fields["b.ogg"] = {"  Title B ", {}, {}, "Band"};
     h.run("Pz");
     MusicStatus status = h.jukebox.status();
@@ -301,7 +302,7 @@ TEST(JukeboxTest, StatusPauseAndShutdown)
     EXPECT_FALSE(status.paused) << "a new song starts unpaused";
     EXPECT_EQ(status.title + "/" + status.artist, "Title B/Band");
     h.run("zZS");
-    EXPECT_EQ(h.stream.started, (Names{"music/01 - Intro.mp3", "b.ogg"})) << "a resume goes on";
+    EXPECT_EQ(h.stream.started, (Names{"01 - Intro.mp3", "b.ogg"})) << "a resume goes on";
     EXPECT_EQ(h.jukebox.playlist()[1].title, "Title B") << "tags stay with the song";
     EXPECT_EQ(h.stream.pauses, (std::vector<bool>{true, true, false}));
     EXPECT_EQ(h.takeEvents(),
