@@ -9,13 +9,6 @@
 
 namespace {
 
-std::vector<std::string> names(const std::vector<Song>& songs)
-{
-    std::vector<std::string> out;
-    for (const Song& song : songs) out.push_back(song.filename);
-    return out;
-}
-
 TEST(PlaylistTest, LinesBecomeEntriesExactlyAsWritten)
 {
     const std::string a1023(1023, 'a');
@@ -33,7 +26,9 @@ TEST(PlaylistTest, LinesBecomeEntriesExactlyAsWritten)
     for (const auto& [content, entries] : cases) {
         auto songs = loadPlaylist(dir.write("list.txt", content));
         ASSERT_TRUE(songs.has_value());
-        EXPECT_EQ(names(*songs), entries) << content.substr(0, 40);
+        std::vector<std::string> names;
+        for (const Song& song : *songs) names.push_back(song.filename);
+        EXPECT_EQ(names, entries) << content.substr(0, 40);
     }
 }
 
@@ -48,18 +43,12 @@ TEST(PlaylistTest, BadPlaylists)
         EXPECT_FALSE(loadPlaylist(path).has_value()) << path;
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "Failed to load playlist file\n");
     }
-    std::string text;
-    for (int i = 0; i < 10000; ++i) text += "song" + std::to_string(i) + ".mp3\n";
-    auto songs = loadPlaylist(dir.write("big.txt", text));
-    ASSERT_TRUE(songs);
-    ASSERT_EQ(songs->size(), 10000u);
-    EXPECT_EQ(songs->back().filename, "song9999.mp3");
 
     // Binary garbage: every byte but the line feeds survives, NULs included.
     std::string garbage;
     for (int i = 0; i < 5000; ++i) garbage.push_back(static_cast<char>((i * 7919) % 256));
     ASSERT_EQ(garbage.find("\r\n"), std::string::npos);
-    songs = loadPlaylist(dir.write("garbage.txt", garbage));
+    auto songs = loadPlaylist(dir.write("garbage.txt", garbage));
     ASSERT_TRUE(songs);
     std::size_t total = 0;
     for (const Song& song : *songs) total += song.filename.size();

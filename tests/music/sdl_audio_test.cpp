@@ -4,26 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <thread>
+#include <semaphore>
 
 #include "music/music_test_files.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-// Waits up to `timeout` for an end report counted in `ends`, and takes it.
-bool takeEnd(std::atomic<int>& ends, std::chrono::milliseconds timeout)
-{
-    for (auto end = std::chrono::steady_clock::now() + timeout; ends == 0;) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    --ends;
-    return true;
-}
 
 class SdlAudioTest : public testing::Test {
 protected:
@@ -60,19 +48,17 @@ TEST_F(SdlAudioTest, WaveSoundsAndPausedMusic)
     // Paused, a stream does not end, though the mixer plays a whole wave meanwhile. The pause
     // takes the audio lock, so an end that came first (a starved test thread) is already
     // counted when it returns; only then is nothing to check.
-    std::atomic<int> ends{0};
-    ASSERT_TRUE(audio->music().open(fixture("tone.ogg"), [&] { ++ends; }));
+    std::counting_semaphore<> ended{0};
+    ASSERT_TRUE(audio->music().open(fixture("tone.ogg"), [&] { ended.release(); }));
     ASSERT_TRUE(audio->music().start());
     audio->music().setPaused(true);
-    const int endedBeforePause = ends;
+    const bool endedBeforePause = ended.try_acquire();
     const auto begin = std::chrono::steady_clock::now();
     EXPECT_TRUE(sounds.play(dir.path("tone.wav"), SoundWait::UntilDone));
     EXPECT_GE(std::chrono::steady_clock::now() - begin, 450ms) << "plays to its end";
-    EXPECT_EQ(ends, endedBeforePause);
+    EXPECT_FALSE(ended.try_acquire());
     audio->music().setPaused(false);
-    if (endedBeforePause == 0) {
-        EXPECT_TRUE(takeEnd(ends, 30000ms));
-    }
+    EXPECT_TRUE(endedBeforePause || ended.try_acquire_for(30s));
 }
 
 TEST_F(SdlAudioTest, BrokenMusicFilesFailOrEndWithoutHanging)
@@ -87,9 +73,10 @@ TEST_F(SdlAudioTest, BrokenMusicFilesFailOrEndWithoutHanging)
     std::filesystem::create_directory(dir.path("folder.mp3"));
     for (const char* name :
          {"truncated.mp3", "half-frame.mp3", "big-tag.mp3", "garbage.mp3", "folder.mp3", "none"}) {
-        std::atomic<int> ends{0};
-        if (audio->music().open(dir.path(name), [&] { ++ends; }) && audio->music().start()) {
-            EXPECT_TRUE(takeEnd(ends, 30000ms)) << name << ": a broken stream still ends";
+        std::counting_semaphore<> ended{0};
+        if (audio->music().open(dir.path(name), [&] { ended.release(); }) &&
+            audio->music().start()) {
+            EXPECT_TRUE(ended.try_acquire_for(30s)) << name << ": a broken stream still ends";
         }
         audio->music().close();
     }
