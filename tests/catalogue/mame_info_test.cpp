@@ -1,5 +1,6 @@
 #include "catalogue/mame_info.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "catalogue/history_xml.h"
@@ -8,6 +9,7 @@
 using catalogue_test::fixture;
 using catalogue_test::makeGame;
 using Lines = std::vector<std::string>;
+using testing::HasSubstr;
 
 namespace {
 
@@ -121,8 +123,7 @@ TEST(LoadHistoryXml, EntriesForSeveralSystemsEntitiesRepeatsAndFaults)
     const std::string malformed = fixture("../history/malformed.xml");
     auto [result, err] = loadHistory(malformed, table);
     EXPECT_EQ(result, 0) << "the build then reports \"Error loading mameinfo.dat!\"";
-    EXPECT_NE(err.find(malformed + "] cannot be read: line 10: "), std::string::npos)
-        << err;  // the first fault
+    EXPECT_THAT(err, HasSubstr(malformed + "] cannot be read: line 10: "));  // the first fault
     EXPECT_EQ(table.games[2]->infoLines, Lines{"Barrels"}) << "entries before the fault stay";
 
     // A text larger than the parser's own 10 MB limit for a text node is cut at the reader's
@@ -138,7 +139,7 @@ TEST(LoadHistoryXml, EntriesForSeveralSystemsEntitiesRepeatsAndFaults)
                           "name=\"dkong\"/></systems><text>After</text></entry></history>"),
         table);
     EXPECT_EQ(result, 1);
-    EXPECT_NE(err.find("The history text of [pacman] is longer than"), std::string::npos);
+    EXPECT_THAT(err, HasSubstr("The history text of [pacman] is longer than"));
     ASSERT_EQ(table.games[0]->infoLines.size(), 1u);
     EXPECT_EQ(table.games[0]->infoLines[0].size(), kMaxHistoryTextBytes);
     EXPECT_EQ(table.games[2]->infoLines, Lines{"After"});
@@ -146,5 +147,5 @@ TEST(LoadHistoryXml, EntriesForSeveralSystemsEntitiesRepeatsAndFaults)
     // A well-formed file without entries loads, with a warning.
     std::tie(result, err) = loadHistory(scratch.write("none.xml", "<history/>"), table);
     EXPECT_EQ(result, 1);
-    EXPECT_NE(err.find("holds no <entry>; no game gets a text"), std::string::npos) << err;
+    EXPECT_THAT(err, HasSubstr("holds no <entry>; no game gets a text"));
 }
