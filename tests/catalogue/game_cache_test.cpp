@@ -67,7 +67,6 @@ TEST(GameCache, RoundTripKeepsEveryStoredFieldAndNothingUnreadable)
     EXPECT_THAT(text, HasSubstr("Caf\xe9 FM-16&#946; &#127918;"));
     EXPECT_EQ(scratch.entries(), 1);  // no temporary file is left
 
-    // An empty catalogue reads back as an empty one.
     ASSERT_TRUE(writeGameCache(GameTable{}, path));
     ASSERT_EQ(readGameCache(path, read), 1);
     EXPECT_EQ(read.gameCount(), 0);

@@ -85,7 +85,6 @@ TEST(RunProcess, FailuresAreReportedBeforeAnythingRuns)
     for (const auto& [command, folder, expected] : cases) {
         const ProcessResult result = runProcess({command, folder, ProcessOutput::Inherit, "", {}});
         EXPECT_EQ(result.failure, expected) << command << ": " << result.error;
-        EXPECT_EQ(result.started(), expected == ProcessFailure::None);
     }
 }
 

@@ -30,9 +30,8 @@ TEST(IndexCatalogue, FirstOfEqualNamesWinsAnagramsAreApartAndClonesFindTheirPare
     EXPECT_EQ(table.index->lookup(&table.games[2]->romname), table.games[0].get());
     const std::string unknown = "Puckman";
     EXPECT_EQ(table.index->lookup(&unknown), nullptr);
-    EXPECT_EQ(table.games[1]->parent, table.games[0].get());
-    EXPECT_EQ(table.games[3]->parent, nullptr);
-    EXPECT_EQ(table.games[4]->parent, nullptr);
+    EXPECT_EQ((std::vector{table.games[1]->parent, table.games[3]->parent, table.games[4]->parent}),
+              (std::vector<GameRecord*>{table.games[0].get(), nullptr, nullptr}));
 
     // The filtered view is searched exactly, first match first.
     table.filtered = {table.games[4].get(), table.games[2].get(), table.games[0].get()};
