@@ -31,8 +31,8 @@ constexpr int kCannotDropRoot = 77;
 int writeInChild(const std::function<bool()>& write, const std::function<void()>& inChild,
                  bool killBeforeRename, const std::string& log)
 {
-    int ready[2], never[2];
-    if (::pipe(ready) != 0 || ::pipe(never) != 0) return -1;
+    int ready[2];
+    if (::pipe(ready) != 0) return -1;
     std::fflush(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -41,9 +41,8 @@ int writeInChild(const std::function<bool()>& write, const std::function<void()>
         ::dup2(out, 2);
         if (inChild) inChild();
         const auto handOver = [&] {
-            char c = 'r';
-            [[maybe_unused]] auto n = ::write(ready[1], &c, 1);
-            n = ::read(never[0], &c, 1);  // waits for the kill
+            [[maybe_unused]] auto n = ::write(ready[1], "r", 1);
+            for (;;) ::pause();  // until the kill
         };
         if (killBeforeRename) injectWriteFault(WriteFault{{}, 0, handOver});
         const bool ok = write();
@@ -51,13 +50,11 @@ int writeInChild(const std::function<bool()>& write, const std::function<void()>
         ::_exit(ok ? 0 : 1);
     }
     ::close(ready[1]);
-    ::close(never[0]);
     char c = 0;
     if (killBeforeRename && ::read(ready[0], &c, 1) == 1) ::kill(pid, SIGKILL);
     int status = 0;
     ::waitpid(pid, &status, 0);
     ::close(ready[0]);
-    ::close(never[1]);
     return status;
 }
 

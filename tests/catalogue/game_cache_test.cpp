@@ -11,6 +11,7 @@
 using catalogue_test::describeAll;
 using catalogue_test::fixture;
 using catalogue_test::makeGame;
+using testing::HasSubstr;
 
 namespace {
 
@@ -63,24 +64,9 @@ TEST(GameCache, RoundTripKeepsEveryStoredFieldAndNothingUnreadable)
                           "year=\"1980\" manufacturer=\"Namco\"><video screen=\"raster\" "
                           "orientation=\"1\" xres=\"224\" yres=\"288\"/><input players=\"2\" "
                           "buttons=\"1\" coins=\"2\" control=\"4\"/></game>"));
-    EXPECT_NE(text.find("Caf\xe9 FM-16&#946; &#127918;"), std::string::npos) << text;
+    EXPECT_THAT(text, HasSubstr("Caf\xe9 FM-16&#946; &#127918;"));
     EXPECT_EQ(scratch.entries(), 1);  // no temporary file is left
 
-    // The same records laid out by hand (blanks between the tags, the attributes in another
-    // order, other references) read the same.
-    std::string edited = text;
-    for (const auto& [from, to] : {std::pair<std::string, std::string>{"><", ">\n  <"},
-                                   {"romname=\"pacman\" description", "description"},
-                                   {"year=\"-5\"", "year=\"-5\" romname=\"pacman\""},
-                                   {"&lt;", "&#60;"}, {"&amp;", "&#x26;"}}) {
-        edited.replace(edited.find(from), from.size(), to);
-    }
-    GameTable reread;
-    ASSERT_EQ(readGameCache(scratch.write("edited.xml", edited), reread), 1) << edited;
-    EXPECT_EQ(describeAll(reread.games), describeAll(written.games));
-    std::filesystem::remove(scratch.path("edited.xml"));
-
-    // An empty catalogue reads back as an empty one.
     ASSERT_TRUE(writeGameCache(GameTable{}, path));
     ASSERT_EQ(readGameCache(path, read), 1);
     EXPECT_EQ(read.gameCount(), 0);
@@ -133,9 +119,8 @@ TEST(GameCache, DamagedFilesAreRefusedAndTheTableKept)
         GameTable table = sampleCatalogue();
         testing::internal::CaptureStdout();
         EXPECT_EQ(readGameCache(path, table), 0) << path;
-        EXPECT_NE(
-            testing::internal::GetCapturedStdout().find("error: could not parse file " + path),
-            std::string::npos);
+        EXPECT_THAT(testing::internal::GetCapturedStdout(),
+                    HasSubstr("error: could not parse file " + path));
         EXPECT_EQ(table.gameCount(), 3) << path;
     }
 

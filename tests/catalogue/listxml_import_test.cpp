@@ -13,7 +13,7 @@ TEST(ReadListXml, BothLayoutsAndTheTreeWalkTextRules)
     struct Case {
         const char* file;
         Lines records;
-        const char* counts;  // kept/not runnable/BIOS/no screen
+        std::vector<int> counts;  // kept, not runnable, BIOS, no screen
     } cases[] = {
         // "198?" reads as 198; only "vertical" is vertical; "Joy4way" and "lightgun" are no
         // known control; runnable="No" is not "no"; a second video and input replace the
@@ -24,7 +24,7 @@ TEST(ReadListXml, BothLayoutsAndTheTreeWalkTextRules)
           "2/1/2/0",
           "mslug|Metal Slug - Super Vehicle-001|1996|Nazca|-|neogeo|vector/1/4464/-3|4/6/4/64",
           "nodesc||0|-|-|-|-|-", "orphan|Orphan clone|0|-|missingparent|-|-|1/2/1/0"},
-         "5/1/0/0"},
+         {5, 1, 0, 0}},
         // BIOS, device and screenless machines are left out; the last display wins; player
         // 2's controls play no part; a video element and old-style attributes take precedence.
         {"new_format.xml",
@@ -34,7 +34,7 @@ TEST(ReadListXml, BothLayoutsAndTheTreeWalkTextRules)
           "asteroid|Asteroids (rev 4)|1979|Atari|-|-|vector/2/0/0|2/5/2/127",
           "twoscreen|Two screens|0|-|-|-|lcd/2/640/480|1/3/1/16",
           "oldinput|Old-style attributes win|0|-|-|-|raster/2/320/240|1/2/1/64"},
-         "5/1/1/1"},
+         {5, 1, 1, 1}},
         // Text is the first child node only (references resolved, a comment or CDATA counts,
         // an element gives none); fields of nested elements are not the game's.
         {"tricky.xml",
@@ -42,16 +42,15 @@ TEST(ReadListXml, BothLayoutsAndTheTreeWalkTextRules)
           "raster/2/288/224|-",
           "firstchild||0|\nMaker on the next line|-|-|raster/2/0/0|1/0/0/0",
           "emptydisplay||0|-|-|-|/2/0/0|-"},
-         "3/0/0/1"},
-        {"empty_list.xml", {}, "0/0/0/0"},
+         {3, 0, 0, 1}},
+        {"empty_list.xml", {}, {0, 0, 0, 0}},
     };
     for (const auto& c : cases) {
         ListImportCounts counts;
         auto games = readListXml(fixture(c.file), &counts);
         ASSERT_TRUE(games) << c.file;
         EXPECT_EQ(describeAll(*games), c.records) << c.file;
-        EXPECT_EQ(std::to_string(counts.kept) + "/" + std::to_string(counts.notRunnable) + "/" +
-                      std::to_string(counts.bios) + "/" + std::to_string(counts.noScreen),
+        EXPECT_EQ((std::vector{counts.kept, counts.notRunnable, counts.bios, counts.noScreen}),
                   c.counts)
             << c.file;
     }

@@ -1,5 +1,6 @@
 #include "catalogue/mame_info.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "catalogue/history_xml.h"
@@ -8,13 +9,17 @@
 using catalogue_test::fixture;
 using catalogue_test::makeGame;
 using Lines = std::vector<std::string>;
+using testing::HasSubstr;
 
 namespace {
 
+// pacman, galaga, dkong and galaga's clone galagao, indexed.
 GameTable makeTable()
 {
     GameTable table;
-    for (const char* name : {"pacman", "galaga", "dkong"}) table.games.push_back(makeGame(name));
+    for (const char* name : {"pacman", "galaga", "dkong", "galagao"})
+        table.games.push_back(makeGame(name));
+    table.games.back()->cloneof = "galaga";
     indexCatalogue(table);
     return table;
 }
@@ -36,6 +41,17 @@ std::string readText(const std::string& text)
         for (size_t i = 0; i < lines.size(); ++i) outcome += (i > 0 ? "," : "") + lines[i];
     }
     return outcome + (out == "invalid state found!!!\n" ? "!" : "");
+}
+
+// Loads `path` into a fresh makeTable(); the result, then standard error.
+std::pair<int, std::string> loadHistory(const std::string& path, GameTable& table)
+{
+    table = makeTable();
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    const int result = loadMameInfo(path, table);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    return {result, testing::internal::GetCapturedStderr()};
 }
 
 }  // namespace
@@ -90,32 +106,11 @@ TEST(MameInfo, EntriesSectionsOrderFaultsAndUnreadableFiles)
     EXPECT_EQ(table.games[2]->infoLines, Lines{"Barrels"});
 }
 
-namespace {
-
-// Loads `path` into pacman, galaga, dkong and galaga's clone galagao; the result, then standard
-// error.
-std::pair<int, std::string> loadHistory(const std::string& path, GameTable& table)
-{
-    for (const char* name : {"pacman", "galaga", "dkong", "galagao"})
-        table.games.push_back(makeGame(name));
-    table.games.back()->cloneof = "galaga";
-    indexCatalogue(table);
-    testing::internal::CaptureStderr();
-    testing::internal::CaptureStdout();
-    const int result = loadMameInfo(path, table);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    return {result, testing::internal::GetCapturedStderr()};
-}
-
-}  // namespace
-
 // The same setting names an XML history file, told apart by its content.
 TEST(LoadHistoryXml, EntriesForSeveralSystemsEntitiesRepeatsAndFaults)
 {
     GameTable table;
-    auto [result, err] = loadHistory(fixture("../history/history.xml"), table);
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(err, "");
+    EXPECT_EQ(loadHistory(fixture("../history/history.xml"), table), std::pair(1, std::string()));
     const Lines pacman = {"- TECHNICAL -", "",
                           "Namco & Midway <1980> \u2605\u2605 \u2605 パックマン 小蜜蜂", "",
                           "Line after a blank line.   "};
@@ -126,35 +121,31 @@ TEST(LoadHistoryXml, EntriesForSeveralSystemsEntitiesRepeatsAndFaults)
     EXPECT_TRUE(table.games[3]->infoLines.empty()) << "a clone's text comes from its parent";
 
     const std::string malformed = fixture("../history/malformed.xml");
-    GameTable bad;
-    std::tie(result, err) = loadHistory(malformed, bad);
+    auto [result, err] = loadHistory(malformed, table);
     EXPECT_EQ(result, 0) << "the build then reports \"Error loading mameinfo.dat!\"";
-    EXPECT_NE(err.find(malformed + "] cannot be read: line 10: "), std::string::npos)
-        << err;  // the first fault
-    EXPECT_EQ(bad.games[2]->infoLines, Lines{"Barrels"}) << "entries before the fault stay";
+    EXPECT_THAT(err, HasSubstr(malformed + "] cannot be read: line 10: "));  // the first fault
+    EXPECT_EQ(table.games[2]->infoLines, Lines{"Barrels"}) << "entries before the fault stay";
 
     // A text larger than the parser's own 10 MB limit for a text node is cut at the reader's
     // limit, and the entries after it still load.
     TempFolder scratch;
     const std::string huge(kMaxHistoryTextBytes * 12, 'h');
-    const std::string path =
+    std::tie(result, err) = loadHistory(
         scratch.write("history.dat",
                       "\xEF\xBB\xBF <history><entry><systems><system name=\"pacman\"/></systems>"
                       "<text>\xC3\xA9" +
                           huge +
                           "</text></entry><entry><systems><system "
-                          "name=\"dkong\"/></systems><text>After</text></entry></history>");
-    GameTable big;
-    std::tie(result, err) = loadHistory(path, big);
+                          "name=\"dkong\"/></systems><text>After</text></entry></history>"),
+        table);
     EXPECT_EQ(result, 1);
-    EXPECT_NE(err.find("The history text of [pacman] is longer than"), std::string::npos);
-    ASSERT_EQ(big.games[0]->infoLines.size(), 1u);
-    EXPECT_EQ(big.games[0]->infoLines[0].size(), kMaxHistoryTextBytes);
-    EXPECT_EQ(big.games[2]->infoLines, Lines{"After"});
+    EXPECT_THAT(err, HasSubstr("The history text of [pacman] is longer than"));
+    ASSERT_EQ(table.games[0]->infoLines.size(), 1u);
+    EXPECT_EQ(table.games[0]->infoLines[0].size(), kMaxHistoryTextBytes);
+    EXPECT_EQ(table.games[2]->infoLines, Lines{"After"});
 
     // A well-formed file without entries loads, with a warning.
-    GameTable none;
-    std::tie(result, err) = loadHistory(scratch.write("none.xml", "<history/>"), none);
+    std::tie(result, err) = loadHistory(scratch.write("none.xml", "<history/>"), table);
     EXPECT_EQ(result, 1);
-    EXPECT_NE(err.find("holds no <entry>; no game gets a text"), std::string::npos) << err;
+    EXPECT_THAT(err, HasSubstr("holds no <entry>; no game gets a text"));
 }

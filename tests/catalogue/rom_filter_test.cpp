@@ -1,3 +1,5 @@
+// The catalogue table: its index, its order, and the ROM scan and filters that choose what the
+// browse screen shows.
 #include "catalogue/rom_filter.h"
 
 #include <gtest/gtest.h>
@@ -5,6 +7,54 @@
 #include "catalogue_test_util.h"
 
 using catalogue_test::makeGame;
+
+TEST(IndexCatalogue, FirstOfEqualNamesWinsAnagramsAreApartAndClonesFindTheirParent)
+{
+    GameTable table;
+    indexCatalogue(table);
+    EXPECT_EQ(table.index, nullptr);
+    EXPECT_EQ(findFilteredIndex(table, "pacman"), -1);
+
+    // Bytes above 0x7F count as negative in the bucket sum.
+    for (const char* name : {"puckman", "pacman", "puckman", "orphan", "kcupman", "\x80\xff", ""})
+        table.games.push_back(makeGame(name));
+    table.games[1]->cloneof = "puckman";
+    table.games[3]->cloneof = "nosuchgame";
+    table.games[4]->cloneof = "";  // a nameless record is no one's parent
+    indexCatalogue(table);
+    ASSERT_NE(table.index, nullptr);
+    for (const std::string name : {"puckman", "kcupman", "pacman", "\x80\xff"}) {
+        const GameRecord* found = table.index->lookup(&name);
+        EXPECT_EQ(found ? found->romname : "(none)", name);
+    }
+    EXPECT_EQ(table.index->lookup(&table.games[2]->romname), table.games[0].get());
+    const std::string unknown = "Puckman";
+    EXPECT_EQ(table.index->lookup(&unknown), nullptr);
+    EXPECT_EQ((std::vector{table.games[1]->parent, table.games[3]->parent, table.games[4]->parent}),
+              (std::vector<GameRecord*>{table.games[0].get(), nullptr, nullptr}));
+
+    // The filtered view is searched exactly, first match first.
+    table.filtered = {table.games[4].get(), table.games[2].get(), table.games[0].get()};
+    EXPECT_EQ(findFilteredIndex(table, "puckman"), 1);
+    EXPECT_EQ(findFilteredIndex(table, "pacman"), -1);  // in games, filtered out
+}
+
+TEST(SortCatalogue, ComparesUnsignedBytesAndKeepsImportOrderForEqualTitles)
+{
+    GameTable table;
+    for (const char* title : {"alpha", "Zeta", "Alpha", "\xc3\xa9t\xc3\xa9", "Same", "", "Same",
+                              "Street Fighter II", "Street F", "Street F\xc3\xa9",
+                              "Street Fighter II"})
+        table.games.push_back(makeGame(std::to_string(table.games.size()), title));
+    table.games[5]->description.clear();
+    sortCatalogue(table);
+    std::string order;
+    for (const auto& game : table.games) order += game->romname + " ";
+    // "" < "Alpha" < "Same"(4) < "Same"(6) < "Street F" < "Street Fighter II"(7, 10) <
+    // "Street F\xc3\xa9" < "Zeta" < "alpha" < UTF-8 "été": bytes above 0x7F come last, also
+    // beyond the eighth byte.
+    EXPECT_EQ(order, "5 2 4 6 8 7 10 9 1 0 3 ");
+}
 
 TEST(ScanRomFolder, MarksTheFirstRecordOfEachFileName)
 {
@@ -34,22 +84,21 @@ TEST(ScanRomFolder, MarksTheFirstRecordOfEachFileName)
 TEST(FilterGames, EachFilterAtItsBoundaries)
 {
     struct Row {
-        const char *romname, *cloneof, *romof, *screen;  // "" for none
+        const char *romname, *cloneof, *romof;  // "" for none
         int present;
-        uint16_t orientation;
-        int16_t players, buttons, coins;
-        uint16_t control;
+        VideoInfo video;  // screen, orientation
+        InputInfo input;  // players, buttons, coins, control
     } rows[] = {
-        {"parent", "", "", "raster", 1, 2, 2, 2, 2, kControlJoy8Way},
-        {"clonegood", "parent", "parent", "raster", 1, 1, 1, 1, 1, kControlJoy4Way},
-        {"clonenoparentrom", "missingrom", "", "vector", 1, 2, 2, 0, 1, kControlDial},
-        {"missingrom", "", "", "raster", 0, 2, 2, 2, 2, kControlJoy8Way},
-        {"orphan", "notincatalogue", "", "raster", 1, 2, 2, 2, 2, kControlJoy8Way},
-        {"neo", "", "neogeo", "raster", 1, 2, 2, 4, 2, kControlJoy8Way},
-        {"vector", "", "", "vector", 1, 2, 1, 4, 1, kControlStick},
-        {"lcd", "", "", "lcd", 1, 1, 4, 8, 4, kControlTrackball},
-        {"unknownctl", "", "", "raster", 1, 2, 2, 2, 2, 0},
-        {"negative", "", "", "raster", 1, 2, -1, 9, 0, kControlPaddle},
+        {"parent", "", "", 1, {"raster", 2}, {2, 2, 2, kControlJoy8Way}},
+        {"clonegood", "parent", "parent", 1, {"raster", 1}, {1, 1, 1, kControlJoy4Way}},
+        {"clonenoparentrom", "missingrom", "", 1, {"vector", 2}, {2, 0, 1, kControlDial}},
+        {"missingrom", "", "", 0, {"raster", 2}, {2, 2, 2, kControlJoy8Way}},
+        {"orphan", "notincatalogue", "", 1, {"raster", 2}, {2, 2, 2, kControlJoy8Way}},
+        {"neo", "", "neogeo", 1, {"raster", 2}, {2, 4, 2, kControlJoy8Way}},
+        {"vector", "", "", 1, {"vector", 2}, {1, 4, 1, kControlStick}},
+        {"lcd", "", "", 1, {"lcd", 1}, {4, 8, 4, kControlTrackball}},
+        {"unknownctl", "", "", 1, {"raster", 2}, {2, 2, 2, 0}},
+        {"negative", "", "", 1, {"raster", 2}, {-1, 9, 0, kControlPaddle}},
     };
     GameTable table;
     for (const Row& r : rows) {
@@ -57,9 +106,8 @@ TEST(FilterGames, EachFilterAtItsBoundaries)
         game->present = r.present;
         if (*r.cloneof) game->cloneof = r.cloneof;
         if (*r.romof) game->romof = r.romof;
-        game->video = std::make_unique<VideoInfo>(VideoInfo{r.screen, r.orientation, 0, 0});
-        game->input =
-            std::make_unique<InputInfo>(InputInfo{r.players, r.buttons, r.coins, r.control});
+        game->video = std::make_unique<VideoInfo>(r.video);
+        game->input = std::make_unique<InputInfo>(r.input);
     }
     // No input or no video: shown whatever the filters say, even with its ROM missing.
     table.games.push_back(makeGame("novideo"));
@@ -67,7 +115,6 @@ TEST(FilterGames, EachFilterAtItsBoundaries)
     table.games.push_back(makeGame("noinput"));
     table.games.back()->video = std::make_unique<VideoInfo>();
     indexCatalogue(table);
-
     using S = LauncherSettings;
     const std::pair<void (*)(S&), const char*> cases[] = {
         // A clone whose parent is not in the catalogue ("orphan") has no parent ROM to miss.
