@@ -162,7 +162,12 @@ expect_run() {
     [ "$run" = "$want" ] || fail "game run $n was: $run"
 }
 
-shoot() { import -display "$DISPLAY" -window root "$work/$1.png"; }
+# Also keeps when the screenshot was taken, in microseconds: from $shot_from to $shot_to.
+shoot() {
+    shot_from=${EPOCHREALTIME/./}
+    import -display "$DISPLAY" -window root "$work/$1.png"
+    shot_to=${EPOCHREALTIME/./}
+}
 
 # Number of pixels that differ between the screenshots <name> $1 and $2 (beyond $3, e.g. 40%).
 differing_pixels() {
