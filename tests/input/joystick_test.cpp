@@ -2,13 +2,11 @@
 #include "input/joystick.h"
 
 #include <cstdlib>
-#include <sstream>
 #include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "input/fake_controller_port.h"
-#include "input/input_actions.h"
 #include "platform/screen.h"
 
 namespace {
@@ -19,16 +17,6 @@ ControllerState button(int number)
     state.buttons[number - 1] = true;
     return state;
 }
-
-struct Rig {
-    bool setUp() { return setUpControllers(joystick, settings, out); }
-    FakeControllerPort port;
-    LauncherSettings settings;
-    std::ostringstream out;
-    Joystick joystick{port, settings, out};
-    KeyboardState keyboard;
-    InputActions actions{settings, keyboard, joystick};
-};
 
 }  // namespace
 
@@ -73,7 +61,7 @@ TEST(JoystickMasks, NamedControllerAndSystemJoystickTables)
 
 TEST(Joystick, BackEndChoiceByNameAndUseJoystick)
 {
-    Rig rig;
+    InputRig rig;
     rig.port.attached = {{"Pad One", 3, 24}, {"Pad Two", 3, 24}};
     rig.port.controllerState = button(6);
     rig.port.systemState = SystemJoystickState{32768, 32768, 0x2};
@@ -95,7 +83,7 @@ TEST(Joystick, BackEndChoiceByNameAndUseJoystick)
 
 TEST(Joystick, HotPlugAndFailedReads)
 {
-    Rig rig;
+    InputRig rig;
     rig.settings.UseDirectInput = 0;
     rig.setUp();
     EXPECT_EQ(rig.joystick.joystickActive(kJoystickButton1), 0);
@@ -121,7 +109,7 @@ TEST(Joystick, InputsHeldWhenIgnoredActOnlyAfterARelease)
 {
     for (int useDirectInput : {0, 1}) {
         SCOPED_TRACE(useDirectInput);
-        Rig rig;
+        InputRig rig;
         rig.port.attached = {{"Pad", 3, 24}};
         rig.port.controllerState = button(1);
         rig.port.controllerState->x = 1000;
@@ -149,7 +137,7 @@ TEST(Joystick, InputsHeldWhenIgnoredActOnlyAfterARelease)
 
 TEST(InputActions, EachKeyActsAloneAndPlayerTwoHasNoJoystick)
 {
-    Rig rig;
+    InputRig rig;
     rig.port.attached = {{"Stick", 3, 24}};
     rig.setUp();
     // The keys the screen reports for the arrows and Escape are the default moves.
@@ -182,7 +170,7 @@ TEST(InputActions, EachKeyActsAloneAndPlayerTwoHasNoJoystick)
 
 TEST(InputActions, MappingsThatCanNeverActAreReportedAndInactive)
 {
-    Rig rig;
+    InputRig rig;
     rig.port.attached = {{"Stick", 3, 24}};
     rig.setUp();
     EXPECT_EQ(rig.out.str(), "");
