@@ -46,15 +46,17 @@ TEST(TickLoop, TenTicksASecondAndCatchUpAfterALongTickWithOneEventBetween)
     loop.run([&](int tick) {
         if (tick == 1) loop.clock.advanceMs(30);  // a tick that took 30 ms
         if (tick == 2) {
-            // A game that ran for ten seconds; meanwhile three timer events and a key queued up.
+            // A game that ran for ten seconds; meanwhile three timer events, a key and a focus
+            // change queued up.
             loop.clock.advanceMs(10'000);
             for (int id = 1; id <= 3; ++id) loop.screen.push({ScreenEventType::Timer, 0, id});
             loop.screen.push({ScreenEventType::KeyDown, kVkDown, 0});
+            loop.screen.push({ScreenEventType::FocusGained, 0, 0});
         }
         if (tick == 103) loop.screen.postQuit();
     });
-    // The 100 owed ticks (305 .. 10205 ms) all run at 10205 ms without a wait; the key goes to
-    // the keyboard, not the handler.
+    // The 100 owed ticks (305 .. 10205 ms) all run at 10205 ms without a wait; the key and the
+    // focus go to the keyboard, not the handler.
     ASSERT_EQ(loop.trace.size(), 106u);  // 103 ticks and three timer events
     const std::vector<std::string> head(loop.trace.begin(), loop.trace.begin() + 9);
     EXPECT_EQ(head, (std::vector<std::string>{"t105", "t205", "e1", "t10205", "e2", "t10205", "e3",

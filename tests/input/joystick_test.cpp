@@ -117,21 +117,20 @@ TEST(Joystick, InputsHeldWhenIgnoredActOnlyAfterARelease)
         rig.port.systemState = SystemJoystickState{65535, 32768, 0x1};
         rig.settings.UseDirectInput = useDirectInput;
         rig.setUp();
-        Joystick& joystick = rig.joystick;
-        joystick.ignoreHeldInputs();  // held (right, Z-, button 1): none acts
-        EXPECT_EQ(joystick.joystickActive(kJoystickRight), 0);
-        EXPECT_EQ(joystick.joystickActive(kJoystickZNegative), 0);
-        EXPECT_EQ(joystick.joystickActive(kJoystickButton1), 0);
+        rig.joystick.ignoreHeldInputs();  // held (right, Z-, button 1): none acts
+        EXPECT_EQ(rig.joystick.joystickActive(kJoystickRight), 0);
+        EXPECT_EQ(rig.joystick.joystickActive(kJoystickZNegative), 0);
+        EXPECT_EQ(rig.joystick.joystickActive(kJoystickButton1), 0);
         // Still held: still ignored. Button 1 let go and pressed again acts; right, never seen
         // released, stays ignored.
         rig.port.controllerState->buttons[0] = false;
         rig.port.systemState->buttons = 0;
-        EXPECT_EQ(joystick.joystickActive(kJoystickButton1), 0);
+        EXPECT_EQ(rig.joystick.joystickActive(kJoystickButton1), 0);
         rig.port.controllerState->buttons[0] = true;
         rig.port.systemState->buttons = 0x1;
-        EXPECT_NE(joystick.joystickActive(kJoystickButton1), 0);
-        EXPECT_EQ(joystick.joystickActive(kJoystickRight), 0);
-        EXPECT_EQ(joystick.joystickActive(kJoystickLeft), 0);
+        EXPECT_NE(rig.joystick.joystickActive(kJoystickButton1), 0);
+        EXPECT_EQ(rig.joystick.joystickActive(kJoystickRight), 0);
+        EXPECT_EQ(rig.joystick.joystickActive(kJoystickLeft), 0);
     }
 }
 
