@@ -1,6 +1,10 @@
-// A scripted controller port: tests set what is attached and what each read returns.
+// A scripted controller port: tests set what is attached and what each read returns. InputRig
+// wires one to the settings, the keyboard, the joystick and the input actions.
 #pragma once
 
+#include <sstream>
+
+#include "input/input_actions.h"
 #include "platform/controller.h"
 
 class FakeControllerPort final : public ControllerPort {
@@ -34,4 +38,14 @@ public:
     std::optional<ControllerState> controllerState = ControllerState{};
     std::optional<SystemJoystickState> systemState;
     SystemJoystickRanges ranges;
+};
+
+struct InputRig {
+    bool setUp() { return setUpControllers(joystick, settings, out); }
+    FakeControllerPort port;
+    LauncherSettings settings;
+    std::ostringstream out;  // the joystick's diagnostics
+    Joystick joystick{port, settings, out};
+    KeyboardState keyboard;
+    InputActions actions{settings, keyboard, joystick};
 };

@@ -2,13 +2,11 @@
 #include "input/joystick.h"
 
 #include <cstdlib>
-#include <sstream>
 #include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "input/fake_controller_port.h"
-#include "input/input_actions.h"
 #include "platform/screen.h"
 
 namespace {
@@ -19,16 +17,6 @@ ControllerState button(int number)
     state.buttons[number - 1] = true;
     return state;
 }
-
-struct Rig {
-    bool setUp() { return setUpControllers(joystick, settings, out); }
-    FakeControllerPort port;
-    LauncherSettings settings;
-    std::ostringstream out;
-    Joystick joystick{port, settings, out};
-    KeyboardState keyboard;
-    InputActions actions{settings, keyboard, joystick};
-};
 
 }  // namespace
 
@@ -73,7 +61,7 @@ TEST(JoystickMasks, NamedControllerAndSystemJoystickTables)
 
 TEST(Joystick, BackEndChoiceByNameAndUseJoystick)
 {
-    Rig rig;
+    InputRig rig;
     rig.port.attached = {{"Pad One", 3, 24}, {"Pad Two", 3, 24}};
     rig.port.controllerState = button(6);
     rig.port.systemState = SystemJoystickState{32768, 32768, 0x2};
@@ -95,7 +83,7 @@ TEST(Joystick, BackEndChoiceByNameAndUseJoystick)
 
 TEST(Joystick, HotPlugAndFailedReads)
 {
-    Rig rig;
+    InputRig rig;
     rig.settings.UseDirectInput = 0;
     rig.setUp();
     EXPECT_EQ(rig.joystick.joystickActive(kJoystickButton1), 0);
@@ -121,7 +109,7 @@ TEST(Joystick, InputsHeldWhenIgnoredActOnlyAfterARelease)
 {
     for (int useDirectInput : {0, 1}) {
         SCOPED_TRACE(useDirectInput);
-        Rig rig;
+        InputRig rig;
         rig.port.attached = {{"Pad", 3, 24}};
         rig.port.controllerState = button(1);
         rig.port.controllerState->x = 1000;
@@ -129,27 +117,26 @@ TEST(Joystick, InputsHeldWhenIgnoredActOnlyAfterARelease)
         rig.port.systemState = SystemJoystickState{65535, 32768, 0x1};
         rig.settings.UseDirectInput = useDirectInput;
         rig.setUp();
-        Joystick& joystick = rig.joystick;
-        joystick.ignoreHeldInputs();  // held (right, Z-, button 1): none acts
-        EXPECT_EQ(joystick.joystickActive(kJoystickRight), 0);
-        EXPECT_EQ(joystick.joystickActive(kJoystickZNegative), 0);
-        EXPECT_EQ(joystick.joystickActive(kJoystickButton1), 0);
+        rig.joystick.ignoreHeldInputs();  // held (right, Z-, button 1): none acts
+        EXPECT_EQ(rig.joystick.joystickActive(kJoystickRight), 0);
+        EXPECT_EQ(rig.joystick.joystickActive(kJoystickZNegative), 0);
+        EXPECT_EQ(rig.joystick.joystickActive(kJoystickButton1), 0);
         // Still held: still ignored. Button 1 let go and pressed again acts; right, never seen
         // released, stays ignored.
         rig.port.controllerState->buttons[0] = false;
         rig.port.systemState->buttons = 0;
-        EXPECT_EQ(joystick.joystickActive(kJoystickButton1), 0);
+        EXPECT_EQ(rig.joystick.joystickActive(kJoystickButton1), 0);
         rig.port.controllerState->buttons[0] = true;
         rig.port.systemState->buttons = 0x1;
-        EXPECT_NE(joystick.joystickActive(kJoystickButton1), 0);
-        EXPECT_EQ(joystick.joystickActive(kJoystickRight), 0);
-        EXPECT_EQ(joystick.joystickActive(kJoystickLeft), 0);
+        EXPECT_NE(rig.joystick.joystickActive(kJoystickButton1), 0);
+        EXPECT_EQ(rig.joystick.joystickActive(kJoystickRight), 0);
+        EXPECT_EQ(rig.joystick.joystickActive(kJoystickLeft), 0);
     }
 }
 
 TEST(InputActions, EachKeyActsAloneAndPlayerTwoHasNoJoystick)
 {
-    Rig rig;
+    InputRig rig;
     rig.port.attached = {{"Stick", 3, 24}};
     rig.setUp();
     // The keys the screen reports for the arrows and Escape are the default moves.
@@ -182,7 +169,7 @@ TEST(InputActions, EachKeyActsAloneAndPlayerTwoHasNoJoystick)
 
 TEST(InputActions, MappingsThatCanNeverActAreReportedAndInactive)
 {
-    Rig rig;
+    InputRig rig;
     rig.port.attached = {{"Stick", 3, 24}};
     rig.setUp();
     EXPECT_EQ(rig.out.str(), "");
