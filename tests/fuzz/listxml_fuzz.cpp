@@ -7,11 +7,7 @@
 #include "catalogue/listxml_import.h"
 #include "fuzz_scratch.h"
 
-namespace {
-
 constexpr size_t kReaderChunkBytes = 256 * 1024;  // the list reader's read size
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
