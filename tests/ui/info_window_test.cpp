@@ -76,11 +76,6 @@ TEST(InfoWindow, TextsOfAnySizeAndOddBordersOpenScrollAndClose)
         PopupHarness h(640, 480);
         h.settings.ScrollBorderPct = pct;
         h.steps = std::vector<std::set<int>>(20, {kKeys.SelectDown});
-        h.onTick = [&](int) {
-            const Rect r = h.screen.layerStack().layers().at(0).rect;
-            EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.width() > 0 && r.height() > 0 &&
-                        r.right <= 640 && r.bottom <= 480);
-        };
         EXPECT_TRUE(showGameInfo(h.context, lines));
         EXPECT_EQ(h.step, 20);  // 20 scroll ticks, then Exit
         EXPECT_TRUE(h.screen.layerStack().layers().empty());

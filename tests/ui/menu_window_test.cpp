@@ -101,23 +101,7 @@ TEST(MenuWindow, MoreEntriesThanTheScreenHoldsScrollInsideIt)
     }
 }
 
-TEST(MenuWindow, QuitWhileOpenClosesEveryLevelAndReachesTheMainLoop)
-{
-    PopupHarness h;
-    Menu menu = smallMenu();
-    h.steps = {{kKeys.SelectUp}, {kKeys.SelectPageDown}, {}, {}, {}, {}};
-    h.onTick = [&](int step) {
-        if (step == 2) h.screen.postQuit();  // arrives while the nested menu is open
-    };
-    EXPECT_TRUE(showMenuWindow(h.context, menu));
-    EXPECT_LT(h.step, 6);
-    EXPECT_TRUE(h.screen.layerStack().layers().empty());
-    const std::optional<ScreenEvent> left = h.screen.pollEvent();
-    ASSERT_TRUE(left);
-    EXPECT_EQ(left->type, ScreenEventType::Quit);
-}
-
-TEST(OptionsMenu, ShownOnlyWhenAllowedAndWrittenBackWhenClosed)
+TEST(OptionsMenu, ShownOnlyWhenAllowedWrittenBackWhenClosedAndLeftOnQuit)
 {
     PopupHarness h;
     h.settings.AllowMenu = 0;
@@ -153,6 +137,20 @@ TEST(OptionsMenu, ShownOnlyWhenAllowedAndWrittenBackWhenClosed)
     EXPECT_TRUE(h.screen.layerStack().layers().empty());
     EXPECT_EQ(h.dispatched, (std::vector<ScreenEventType>{ScreenEventType::Timer}));
     EXPECT_FALSE(playing);
+
+    // A quit that arrives while the nested menu is open closes every level and reaches the
+    // main loop.
+    h.step = -1;
+    h.steps = {{kKeys.SelectUp}, {kKeys.SelectPageDown}, {}, {}, {}, {}};
+    h.onTick = [&](int step) {
+        if (step == 2) h.screen.postQuit();
+    };
+    EXPECT_TRUE(runOptionsMenu(h.context, jukebox, fonts));
+    EXPECT_LT(h.step, 6);
+    EXPECT_TRUE(h.screen.layerStack().layers().empty());
+    const std::optional<ScreenEvent> left = h.screen.pollEvent();
+    ASSERT_TRUE(left);
+    EXPECT_EQ(left->type, ScreenEventType::Quit);
 }
 
 TEST(PopupLoop, TicksEveryHundredMillisecondsAndCatchesUpOnlyWhenAsked)
