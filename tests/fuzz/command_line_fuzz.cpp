@@ -7,26 +7,19 @@
 #include "fuzz_scratch.h"
 #include "platform/process.h"
 
-namespace {
-
-// Quotes one word so that the Windows rules give it back whole: backslashes are doubled only
-// where a double quote follows them.
-std::string quoteWord(const std::string& word)
+// Quotes one word so that the Windows rules give it back whole: the backslashes before a double
+// quote or the closing quote are doubled, and the double quote escaped.
+static std::string quoteWord(const std::string& word)
 {
     std::string out = "\"";
-    size_t backslashes = 0;
+    size_t backslashes = 0;  // the backslashes that end out
     for (const char c : word) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\').push_back(c);
-        backslashes = 0;
+        if (c == '"') out.append(backslashes + 1, '\\');
+        out.push_back(c);
+        backslashes = c == '\\' ? backslashes + 1 : 0;
     }
-    return out.append(backslashes * 2, '\\') + "\"";
+    return out.append(backslashes, '\\') + '"';
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

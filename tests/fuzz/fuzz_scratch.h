@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -31,9 +32,8 @@ inline std::string_view asText(const uint8_t* data, size_t size)
 // cannot, since every later input would then test nothing.
 struct ScratchFile {
     explicit ScratchFile(const std::string& suffix)
+        : path(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::filesystem::temp_directory_path())
     {
-        const char* tmp = std::getenv("TMPDIR");
-        path = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (tmp && *tmp ? tmp : "/tmp");
         path += "/quorvane-fuzz-" + std::to_string(getpid()) + suffix;
     }
     ~ScratchFile() { std::remove(path.c_str()); }
@@ -43,10 +43,6 @@ struct ScratchFile {
         FUZZ_CHECK(file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size());
         std::fclose(file);
         return path;
-    }
-    const std::string& write(const uint8_t* data, size_t size) const
-    {
-        return write(asText(data, size));
     }
 
     std::string path;

@@ -7,11 +7,7 @@
 #include "catalogue/listxml_import.h"
 #include "fuzz_scratch.h"
 
-namespace {
-
 constexpr size_t kReaderChunkBytes = 256 * 1024;  // the list reader's read size
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -22,9 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if ((data[0] & 7) == 1 && document.size() < kReaderChunkBytes / 2) {
         // A comment after the XML declaration (or at the start) fills the first chunk up to the
         // chosen place; the document's own bytes are not changed.
-        const size_t declarationEnd = document.rfind("<?xml", 0) == 0 ? document.find("?>") : 0;
-        const size_t head =
-            declarationEnd == std::string::npos || declarationEnd == 0 ? 0 : declarationEnd + 2;
+        const size_t end =
+            document.rfind("<?xml", 0) == 0 ? document.find("?>") : std::string::npos;
+        const size_t head = end == std::string::npos ? 0 : end + 2;
         const size_t split =
             head + ((size_t{data[1]} << 8 | data[2]) % (document.size() - head + 1));
         const size_t padding = kReaderChunkBytes - split;

@@ -12,6 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         table.games.push_back(catalogue_test::makeGame(name));
     table.games[0]->cloneof = "puckman";
     indexCatalogue(table);
-    loadMameInfo(scratch.write(data, size), table);
+    loadMameInfo(scratch.write(fuzz::asText(data, size)), table);
     return 0;
 }

@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const fuzz::ScratchFile scratch(".m3u");
-    const auto songs = loadPlaylist(scratch.write(data, size));
+    const auto songs = loadPlaylist(scratch.write(fuzz::asText(data, size)));
     FUZZ_CHECK(songs.has_value());
     size_t bytes = 0;
     for (const Song& song : *songs) {

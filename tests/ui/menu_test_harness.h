@@ -11,6 +11,9 @@
 #include "platform/screen.h"
 #include "ui/popup_loop.h"
 
+// The default key of each control, as the scripts press them.
+inline const KeyMappingSettings kKeys;
+
 struct PopupHarness {
     explicit PopupHarness(int width = 1024, int height = 768) : screen(width, height)
     {
@@ -24,7 +27,6 @@ struct PopupHarness {
             if (step >= static_cast<int>(steps.size())) return vk == settings.Keymappings.Exit;
             return steps[static_cast<size_t>(step)].count(vk) > 0;
         };
-        context.joystickActive = [](int) { return false; };
         context.drainKeys = [this] { ++drains; };
         context.dispatchMainWindowEvent = [this](const ScreenEvent& e) {
             dispatched.push_back(e.type);

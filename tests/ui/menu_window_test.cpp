@@ -9,16 +9,12 @@
 
 namespace {
 
-const KeyMappingSettings kKeys;
-
 Menu smallMenu()
 {
-    Menu menu = {makeYesNoItem("Display Clones", 1), makeCountItem("Minimum Players", 0)};
     MenuItem music;
     music.text = kMusicJukeboxLabel;
     music.submenu = {makeYesNoItem("Playing", 1), makeYesNoItem("Repeat Song", 0)};
-    menu.push_back(std::move(music));
-    return menu;
+    return {makeYesNoItem("Display Clones", 1), makeCountItem("Minimum Players", 0), music};
 }
 
 }  // namespace
@@ -42,58 +38,48 @@ TEST(MenuWindowGeometry, CentredHeldToTheScreenAndTheHighlightOnThePage)
             << orientation << " " << entries;
 
     // {highlighted, first visible, visible lines, entries, expected first visible}
-    const int pages[][5] = {{9, 0, 10, 25, 0},   {10, 0, 10, 25, 5},
-                            {24, 0, 10, 25, 15},  // the last entry: entries 15 to 24
-                            {0, 15, 10, 25, 0},   // wrapped to the first: entries 0 to 9
-                            {3, 0, 0, 25, 3},    {2, 0, 40, 25, 0}};
+    const int pages[][5] = {{9, 0, 10, 25, 0}, {10, 0, 10, 25, 5},  {3, 0, 0, 25, 3},
+                            {2, 0, 40, 25, 0}, {24, 0, 10, 25, 15},  // the last: 15 to 24
+                            {0, 15, 10, 25, 0}};  // wrapped to the first: entries 0 to 9
     for (const auto& c : pages)
         EXPECT_EQ(menuFirstVisible(c[0], c[1], c[2], c[3]), c[4]) << c[0] << " " << c[1];
 }
 
-TEST(MenuWindow, MovesWrapAndStepChoices)
+TEST(MenuWindow, BothPlayersMoveAndStepAndPlayerTwoTurnsIt)
 {
-    PopupHarness h;
-    Menu menu = smallMenu();
-    MenuWindow window(h.context, menu);
-    h.steps = {
-        {kKeys.SelectUp},                        // first -> last (wrap)
-        {kKeys.SelectDown},                      // last -> first (wrap)
-        {kKeys.SelectPageDown},                  // "Yes" -> "No"
-        {kKeys.P2SelectPageDown},                // "No" -> "Yes"
-        {kKeys.SelectDown, kKeys.P2SelectDown},  // both players in one tick: one entry
-        {kKeys.SelectPageUp},                    // "0" -> "8"
-        {kKeys.SelectDown, kKeys.SelectPageUp},  // page up on the sub-menu entry: nothing
-    };
-    std::vector<int> highlights;
-    for (size_t i = 0; i < h.steps.size(); ++i) {
-        EXPECT_FALSE(window.tick());
-        highlights.push_back(window.highlighted());
-    }
-    EXPECT_EQ(highlights, (std::vector<int>{2, 0, 0, 0, 1, 1, 2}));
-    EXPECT_EQ(menu[0].shownValue(), "Yes");
-    EXPECT_EQ(menu[1].shownValue(), "8");
-    EXPECT_TRUE(window.tick());  // past the script Exit is held
-}
-
-TEST(MenuWindow, PlayerTwoTurnsTheMenuAndPlayerOneWins)
-{
-    // {invert player 2, configured orientation, keys of the tick, orientation after it}
-    const std::tuple<int, int, std::set<int>, int> cases[] = {
-        {1, 90, {kKeys.P2SelectDown}, -90},
-        {1, 90, {kKeys.P2Exit}, -90},
-        {1, 90, {kKeys.P2SelectDown, kKeys.SelectUp}, 90},
-        {0, 90, {kKeys.P2SelectDown}, 90},
-        {1, 180, {kKeys.P2SelectPageUp}, 0}};
-    for (const auto& [invert, base, keys, expected] : cases) {
+    // {InvertPlayer2Screen, Orientation, the orientation player 2 turns it to}
+    for (const auto& [invert, base, turned] : {std::tuple{1, 90, -90}, {1, 180, 0}, {0, 90, 90}}) {
         PopupHarness h;
         h.settings.InvertPlayer2Screen = invert;
         h.settings.Orientation = h.settings.CurrentOrientation = base;
         Menu menu = smallMenu();
         MenuWindow window(h.context, menu);
-        h.steps = {keys};
-        window.tick();
-        EXPECT_EQ(h.settings.CurrentOrientation, expected) << base;
-        EXPECT_EQ(h.turns, expected == base ? 0 : 1);
+        // A tick in which player 2 acts turns the menu to face him, one in which player 1 acts
+        // turns it back, and player 1 wins a tick in which both act.
+        h.steps = {
+            {kKeys.SelectUp},                        // first -> last (wrap)
+            {kKeys.SelectDown},                      // last -> first (wrap)
+            {kKeys.SelectPageDown},                  // "Yes" -> "No"
+            {kKeys.P2SelectPageDown},                // "No" -> "Yes"
+            {kKeys.SelectDown, kKeys.P2SelectDown},  // both players in one tick: one entry
+            {kKeys.SelectPageUp},                    // "0" -> "8"
+            {kKeys.P2SelectPageUp},                  // "8" -> "7"
+            {kKeys.SelectDown, kKeys.SelectPageUp},  // page up on the sub-menu entry: nothing
+            {kKeys.P2SelectUp},
+            {kKeys.SelectUp},
+            {kKeys.P2Exit}};
+        std::vector<int> highlights, orientations;
+        for (size_t i = 0; i < h.steps.size(); ++i) {
+            EXPECT_EQ(window.tick(), i + 1 == h.steps.size()) << i;  // closed by P2Exit
+            highlights.push_back(window.highlighted());
+            orientations.push_back(h.settings.CurrentOrientation);
+        }
+        EXPECT_EQ(highlights, (std::vector<int>{2, 0, 0, 0, 1, 1, 1, 2, 1, 0, 0}));
+        const int b = base, t = turned;
+        EXPECT_EQ(orientations, (std::vector<int>{b, b, b, t, b, b, t, b, t, b, t})) << base;
+        EXPECT_EQ(h.turns, turned == base ? 0 : 7);
+        EXPECT_EQ(menu[0].shownValue(), "Yes");
+        EXPECT_EQ(menu[1].shownValue(), "7");
     }
 }
 
@@ -115,23 +101,7 @@ TEST(MenuWindow, MoreEntriesThanTheScreenHoldsScrollInsideIt)
     }
 }
 
-TEST(MenuWindow, QuitWhileOpenClosesEveryLevelAndReachesTheMainLoop)
-{
-    PopupHarness h;
-    Menu menu = smallMenu();
-    h.steps = {{kKeys.SelectUp}, {kKeys.SelectPageDown}, {}, {}, {}, {}};
-    h.onTick = [&](int step) {
-        if (step == 2) h.screen.postQuit();  // arrives while the nested menu is open
-    };
-    EXPECT_TRUE(showMenuWindow(h.context, menu));
-    EXPECT_LT(h.step, 6);
-    EXPECT_TRUE(h.screen.layerStack().layers().empty());
-    const std::optional<ScreenEvent> left = h.screen.pollEvent();
-    ASSERT_TRUE(left);
-    EXPECT_EQ(left->type, ScreenEventType::Quit);
-}
-
-TEST(OptionsMenu, ShownOnlyWhenAllowedAndWrittenBackWhenClosed)
+TEST(OptionsMenu, ShownOnlyWhenAllowedWrittenBackWhenClosedAndLeftOnQuit)
 {
     PopupHarness h;
     h.settings.AllowMenu = 0;
@@ -146,7 +116,6 @@ TEST(OptionsMenu, ShownOnlyWhenAllowedAndWrittenBackWhenClosed)
     EXPECT_EQ(listed + h.screen.presentCount, 0);
 
     h.settings.AllowMenu = 1;
-    h.settings.Fontsize = 19;
     bool playing = true;
     JukeboxHooks jukebox{[&] { return playing; }, [&] { playing = true; },
                          [&] { playing = false; }};
@@ -167,9 +136,21 @@ TEST(OptionsMenu, ShownOnlyWhenAllowedAndWrittenBackWhenClosed)
     EXPECT_EQ(h.drains, 3);  // menu opening, nested opening, after the nested menu
     EXPECT_TRUE(h.screen.layerStack().layers().empty());
     EXPECT_EQ(h.dispatched, (std::vector<ScreenEventType>{ScreenEventType::Timer}));
-    EXPECT_EQ(h.settings.Fontsize, 18);
-    EXPECT_EQ(h.settings.Fontface, "Liberation Sans");
     EXPECT_FALSE(playing);
+
+    // A quit that arrives while the nested menu is open closes every level and reaches the
+    // main loop.
+    h.step = -1;
+    h.steps = {{kKeys.SelectUp}, {kKeys.SelectPageDown}, {}, {}, {}, {}};
+    h.onTick = [&](int step) {
+        if (step == 2) h.screen.postQuit();
+    };
+    EXPECT_TRUE(runOptionsMenu(h.context, jukebox, fonts));
+    EXPECT_LT(h.step, 6);
+    EXPECT_TRUE(h.screen.layerStack().layers().empty());
+    const std::optional<ScreenEvent> left = h.screen.pollEvent();
+    ASSERT_TRUE(left);
+    EXPECT_EQ(left->type, ScreenEventType::Quit);
 }
 
 TEST(PopupLoop, TicksEveryHundredMillisecondsAndCatchesUpOnlyWhenAsked)

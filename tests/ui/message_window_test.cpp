@@ -9,7 +9,7 @@
 #include "menu_test_harness.h"
 #include "ui/message_box_window.h"
 
-TEST(MessageWindowLayout, RectanglesAndTextPoints)
+TEST(MessageLayout, WindowAndBoxRectanglesAndTextPoints)
 {
     // {orientation, screen width, height, text width, height, expected}: 180 and -90 are placed
     // as 0 and 90.
@@ -28,6 +28,18 @@ TEST(MessageWindowLayout, RectanglesAndTextPoints)
         {-90, Point{15, 35}}, {45, std::nullopt}};
     for (const auto& [orientation, expected] : points)
         EXPECT_EQ(messageTextOrigin(orientation, 330, 50), expected) << orientation;
+
+    // The box, {orientation, screen, text width, lines, expected}: lines of 20, 38 pixels of
+    // margins and frame; turned, a tall strip; too wide, held 15 pixels inside; a tiny screen, no
+    // size.
+    const std::tuple<int, int, int, int, int, Rect> boxes[] = {
+        {0, 1024, 768, 300, 3, {343, 335, 681, 433}},
+        {90, 1024, 768, 300, 3, {463, 215, 561, 553}},
+        {0, 1024, 768, 5000, 1, {15, 355, 1009, 413}},
+        {-90, 20, 20, 50, 2, {10, 10, 10, 10}},
+    };
+    for (const auto& [orientation, W, H, width, lines, expected] : boxes)
+        EXPECT_EQ(messageBoxRect(orientation, W, H, width, 20, lines), expected) << orientation;
 }
 
 TEST(MessageWindow, ShowReuseAndClose)
@@ -57,24 +69,10 @@ TEST(MessageWindow, ShowReuseAndClose)
     EXPECT_EQ(screen.presented().pixel(expected.left + 6, expected.top + 6), 0xFF000000u);
 }
 
-TEST(MessageBoxLayout, CentredAndHeldToTheScreen)
-{
-    // {orientation, screen, text width, lines, expected}: lines of 20, 38 pixels of margins and
-    // frame; turned, a tall strip; too wide, held 15 pixels inside; a tiny screen, no size.
-    const std::tuple<int, int, int, int, int, Rect> cases[] = {
-        {0, 1024, 768, 300, 3, {343, 335, 681, 433}},
-        {90, 1024, 768, 300, 3, {463, 215, 561, 553}},
-        {0, 1024, 768, 5000, 1, {15, 355, 1009, 413}},
-        {-90, 20, 20, 50, 2, {10, 10, 10, 10}},
-    };
-    for (const auto& [orientation, W, H, width, lines, expected] : cases)
-        EXPECT_EQ(messageBoxRect(orientation, W, H, width, 20, lines), expected) << orientation;
-}
-
 TEST(MessageBoxLayer, ALayerOfTheWindowClosedByEachOfItsControls)
 {
-    const KeyMappingSettings k;
-    for (int control : {k.Exit, k.StartGame, k.P2Exit, k.P2StartGame, int{kVkReturn}}) {
+    for (int control :
+         {kKeys.Exit, kKeys.StartGame, kKeys.P2Exit, kKeys.P2StartGame, int{kVkReturn}}) {
         for (int orientation : {0, 90}) {
             PopupHarness h(320, 240);  // the smallest screen: the text is wrapped to fit
             h.settings.CurrentOrientation = orientation;
