@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "display/image_browser.h"
-#include "display/list_view.h"
 #include "display/main_window.h"
 #include "display/page_scroll.h"
 #include "display/status_bars.h"
