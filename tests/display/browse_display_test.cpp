@@ -1,5 +1,6 @@
-// The whole browse screen: both views in the four orientations (golden images), the bars and
-// their repaint, the image browser's page cache, and bad input.
+// The whole browse screen: both views in the four orientations (golden images), corner pictures
+// and the selection frame kept inside the view, the bars and their repaint, the image browser's
+// page cache, and bad input.
 #include <gtest/gtest.h>
 
 #include "display/display_fixture.h"
@@ -144,6 +145,67 @@ TEST_F(BrowseScreen, ImageBrowserRebuildsItsPageOnlyWhenNeeded)
     display.composeFrame(narrow);
     EXPECT_EQ(position.firstVisibleIndex, 3);
     EXPECT_EQ(display.imageBrowser().rebuildCount(), 4);
+}
+
+// Whatever a corner picture's size, on any screen and in every orientation, nothing of it lands
+// outside the view: the bars and the background there are exactly as without pictures.
+TEST_F(BrowseScreen, CornerPicturesStayInsideTheViewWhateverTheirSize)
+{
+    TempFolder none("none");
+    settings.FlyerDir = cat.snaps;  // screenshot and flyer alike
+    LauncherSettings without = displaySettings(none.path, none.path);
+    BrowseDisplay bare(without, cat.table, position);
+    // {picture w, h, orientations tried (the largest in one only: it is slow)}
+    const std::tuple<int, int, std::vector<int>> cases[] = {
+        {1200, 1700, {0, 180, 90, -90}},
+        {1, 1, {0, 180, 90, -90}},
+        {1, 8000, {0, 180, 90, -90}},
+        {8000, 8000, {90}},
+    };
+    for (const auto& [pw, ph, orientations] : cases) {
+        ASSERT_TRUE(savePicturePng(quadrantPicture(pw, ph), cat.snaps + "/pacman.png"));
+        for (auto [W, H] : {std::pair{1024, 768}, {320, 240}}) {
+            if (pw == 8000 && ph == 8000 && W != 320) continue;
+            for (int orientation : orientations) {
+                SCOPED_TRACE(std::to_string(pw) + "x" + std::to_string(ph) + " on " +
+                             std::to_string(W) + "x" + std::to_string(H) + " turned " +
+                             std::to_string(orientation));
+                settings.CurrentOrientation = without.CurrentOrientation = orientation;
+                Canvas a(W, H), b(W, H);
+                display.composeFrame(a);
+                bare.composeFrame(b);
+                const Rect view = viewRectangle(orientation, W, H, display.gameBarThickness(),
+                                                display.musicBarThickness());
+                ASSERT_GT(display.gameBarThickness(), 0);
+                const long inside = differingPixels(a, b, view);
+                EXPECT_EQ(differingPixels(a, b, {0, 0, W, H}), inside);
+                EXPECT_GT(inside, 0);  // and it is drawn
+            }
+        }
+    }
+}
+
+// The image browser's selection frame on the first row, with a music bar thicker than the gap
+// between cells, leaves the bar as it is when a later row is selected.
+TEST_F(BrowseScreen, SelectionFrameLeavesTheMusicBarAlone)
+{
+    settings.MenuType = kMenuTypeImageBrowser;
+    settings.PreviewModeWidth = settings.PreviewModeHeight = 60;
+    settings.PreviewModeSpacer = 6;
+    display.setMusicStatusQuery([] { return playingAt(0); });
+    for (int orientation : {0, 180, 90, -90}) {
+        SCOPED_TRACE(orientation);
+        settings.CurrentOrientation = orientation;
+        Canvas first(320, 240), later(320, 240);
+        position.selectedIndex = 0;
+        display.composeFrame(first);
+        position.selectedIndex = 5;  // the second row: its frame stays inside the view
+        display.composeFrame(later);
+        const int T = display.musicBarThickness();
+        ASSERT_GT(T, 6);
+        const Rect bar = musicBarLayout(orientation, 320, 240, T, 0).bar;  // the viewer's top edge
+        EXPECT_EQ(differingPixels(first, later, bar), 0);
+    }
 }
 
 // Bad input: degenerate frames (smaller than one bar, empty, negative), a 5,000-character

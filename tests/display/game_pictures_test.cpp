@@ -1,6 +1,6 @@
 // Game pictures: decoding every layout, foreign and broken files, finding, turning, placing,
-// resizing, caching, keeping them inside the view, and decoding the next pages ahead. Drawing them
-// in their corners is covered by the list view's golden frames.
+// resizing, caching, and decoding the next pages ahead. Drawing them in their corners is covered
+// by the browse screen's tests.
 #include "display/game_pictures.h"
 
 #include <fstream>
@@ -10,8 +10,6 @@
 
 #include "display/display_fixture.h"
 #include "display/image_browser.h"
-#include "display/main_window.h"
-#include "display/status_bars.h"
 #include "support/golden.h"
 
 namespace {
@@ -241,83 +239,6 @@ TEST(PictureCache, DecodesOnceStaysBoundedAndSeesReplacedFiles)
     EXPECT_FALSE(cache.getResized(a, 0, 0, 5) || cache.getResized(a, 0, 5, 0));
 }
 
-// Whatever a corner picture's size, on any screen and in every orientation, nothing of it lands
-// outside the view: the bars and the background there are exactly as without pictures.
-TEST(CornerPictures, StayInsideTheViewWhateverTheirSize)
-{
-    TempFolder folder("big");
-    const std::string pictures = folder.path + "/pictures", none = folder.path + "/none";
-    std::filesystem::create_directories(pictures);
-    std::filesystem::create_directories(none);
-    GameTable table;
-    table.games.push_back(makeGame("big", "A game with a large flyer"));
-    table.filtered.push_back(table.games.back().get());
-    BrowsePosition position;
-    LauncherSettings with = displaySettings(pictures, pictures);  // screenshot and flyer alike
-    LauncherSettings without = displaySettings(none, none);
-    BrowseDisplay shown(with, table, position), bare(without, table, position);
-    // {picture w, h, orientations tried (the largest in one only: it is slow)}
-    const std::tuple<int, int, std::vector<int>> cases[] = {
-        {1200, 1700, {0, 180, 90, -90}},
-        {1, 1, {0, 180, 90, -90}},
-        {1, 8000, {0, 180, 90, -90}},
-        {8000, 8000, {90}},
-    };
-    for (const auto& [pw, ph, orientations] : cases) {
-        ASSERT_TRUE(savePicturePng(quadrantPicture(pw, ph), pictures + "/big.png"));
-        for (auto [W, H] : {std::pair{1024, 768}, {320, 240}}) {
-            if (pw == 8000 && ph == 8000 && W != 320) continue;
-            for (int orientation : orientations) {
-                SCOPED_TRACE(std::to_string(pw) + "x" + std::to_string(ph) + " on " +
-                             std::to_string(W) + "x" + std::to_string(H) + " turned " +
-                             std::to_string(orientation));
-                with.CurrentOrientation = without.CurrentOrientation = orientation;
-                Canvas a(W, H), b(W, H);
-                shown.composeFrame(a);
-                bare.composeFrame(b);
-                const Rect view = viewRectangle(orientation, W, H, shown.gameBarThickness(),
-                                                shown.musicBarThickness());
-                ASSERT_GT(shown.gameBarThickness(), 0);
-                const long inside = differingPixels(a, b, view);
-                EXPECT_EQ(differingPixels(a, b, {0, 0, W, H}), inside);
-                EXPECT_GT(inside, 0);  // and it is drawn
-            }
-        }
-    }
-}
-
-// The image browser's selection frame on the first row, with a music bar thicker than the gap
-// between cells, leaves the bar as it is when a later row is selected.
-TEST(CornerPictures, TheSelectionFrameLeavesTheStatusBarsAlone)
-{
-    TempFolder folder("frame");
-    GameTable table;
-    for (int i = 0; i < 8; ++i) {
-        table.games.push_back(makeGame("g" + std::to_string(i), "Game"));
-        table.filtered.push_back(table.games.back().get());
-    }
-    LauncherSettings settings = displaySettings(folder.path, folder.path);
-    settings.MenuType = kMenuTypeImageBrowser;
-    settings.PreviewModeWidth = settings.PreviewModeHeight = 60;
-    settings.PreviewModeSpacer = 6;
-    BrowsePosition position;
-    BrowseDisplay display(settings, table, position);
-    display.setMusicStatusQuery([] { return playingAt(0); });
-    for (int orientation : {0, 180, 90, -90}) {
-        SCOPED_TRACE(orientation);
-        settings.CurrentOrientation = orientation;
-        Canvas first(320, 240), later(320, 240);
-        position.selectedIndex = 0;
-        display.composeFrame(first);
-        position.selectedIndex = 7;  // the second row: its frame stays inside the view
-        display.composeFrame(later);
-        const int T = display.musicBarThickness();
-        ASSERT_GT(T, 6);
-        const Rect bar = musicBarLayout(orientation, 320, 240, T, 0).bar;  // the viewer's top edge
-        EXPECT_EQ(differingPixels(first, later, bar), 0);
-    }
-}
-
 namespace {
 
 // Runs the posted jobs only when told, on the test's thread.
@@ -392,8 +313,9 @@ TEST(PicturePrefetch, NextPagesAreReadyAndLookTheSame)
     }
 }
 
-// Prefetching never holds more than its budget, and a browser whose jobs never ran (or whose
-// real workers are busy) shuts down cleanly.
+// Prefetching never holds more than its budget, a browser whose jobs never ran (or whose real
+// workers are busy) shuts down cleanly, and boxes of a billion pixels on a one-pixel pitch cost
+// only what the view shows: the walk ends with the list.
 TEST(PicturePrefetch, StaysWithinItsBudgetAndStopsCleanly)
 {
     BrowserBench bench;
@@ -416,18 +338,12 @@ TEST(PicturePrefetch, StaysWithinItsBudgetAndStopsCleanly)
     for (int selected : {0, 6, 12, 18, 12})
         EXPECT_TRUE(samePixels(bench.show(threaded, cache, position, selected),
                                bench.show(plain, plainCache, plainPosition, selected)));
-}
 
-// Boxes of a billion pixels on a one-pixel pitch: the walk ends with the list, and each picture
-// is made no larger than the part of its box the view shows.
-TEST(PicturePrefetch, AbsurdBoxesCostOnlyWhatTheViewShows)
-{
-    BrowserBench bench;
     bench.settings.PreviewModeWidth = bench.settings.PreviewModeHeight = 1'000'000'000;
     bench.settings.PreviewModeSpacer = -999'999'999;
     ImageBrowser browser(std::make_shared<ManualJobs>());
-    PictureCache cache;
-    BrowsePosition position;
-    bench.show(browser, cache, position, 3);
-    EXPECT_LE(cache.bytesHeld(), std::size_t{20} * 660 * 660 * 4);
+    PictureCache absurd;
+    BrowsePosition fresh;
+    bench.show(browser, absurd, fresh, 3);
+    EXPECT_LE(absurd.bytesHeld(), std::size_t{20} * 660 * 660 * 4);
 }
