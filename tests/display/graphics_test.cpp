@@ -212,6 +212,7 @@ TEST(SdlScreen, PresentsLayersAndPumpsEvents)
         {SDLK_KP_9, SDL_SCANCODE_KP_9, 105},    {SDLK_KP_PERIOD, SDL_SCANCODE_KP_PERIOD, 110},
         {SDLK_PAUSE, SDL_SCANCODE_PAUSE, 19},   {SDLK_QUOTE, SDL_SCANCODE_APOSTROPHE, 222},
         {SDLK_LEFT, SDL_SCANCODE_LEFT, 37},     {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 27},
+        {SDLK_RCTRL, SDL_SCANCODE_RCTRL, 17},   {SDLK_KP_MULTIPLY, SDL_SCANCODE_KP_MULTIPLY, 106},
         {SDLK_UNKNOWN, SDL_SCANCODE_UNKNOWN, 0}};
     for (const auto& [keycode, scancode, virtualKey] : keys) {
         SDL_Event key{};
