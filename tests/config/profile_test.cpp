@@ -50,10 +50,12 @@ TEST(ProfileFile, StringAndIntContract)
     const std::string longValue(300, 'v');
     const ProfileFile file = ProfileFile::fromText(
         "[S]\nlong=" + longValue + "\nutf8=" + std::string(253, 'x') + "\xC3\xA9\nempty=\n" +
+        "utf8_4=" + std::string(251, 'x') + "\xF0\x9F\x98\x80\n" +
         std::string("nul=ab\0cd\nquoted=\"12\"\n", 22));
     EXPECT_EQ(file.getString("S", "long", ""), std::string(254, 'v'));
     EXPECT_EQ(file.getString("S", "long", "", 5), "vvvv");
     EXPECT_EQ(file.getString("S", "utf8", ""), std::string(253, 'x'));  // é not cut in half
+    EXPECT_EQ(file.getString("S", "utf8_4", ""), std::string(251, 'x'));  // nor a 4-byte one
     EXPECT_EQ(file.getString("S", "nul", ""), "ab");
     EXPECT_EQ(file.getString("S", "missing", " a b  "), " a b");
     EXPECT_EQ(file.getString("S", "missing", longValue), std::string(254, 'v'));
