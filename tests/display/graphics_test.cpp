@@ -103,8 +103,9 @@ TEST(Canvas, FillCopyAndOutline)
     Canvas canvas(40, 30);
     canvas.fillRect({5, 5, 15, 10}, 0x0000FF);       // COLORREF red; right and bottom exclusive
     canvas.fillRect({-10, -10, 1000, 2}, 0xFF0000);  // clipped
-    EXPECT_EQ((std::vector{canvas.pixel(14, 9), canvas.pixel(15, 9), canvas.pixel(39, 1)}),
-              (std::vector{0xFFFF0000u, 0xFF000000u, 0xFF0000FFu}));
+    EXPECT_EQ((std::vector{canvas.pixel(14, 9), canvas.pixel(15, 9), canvas.pixel(39, 1),
+                           canvas.pixel(40, 1), canvas.pixel(0, 30)}),  // outside: none
+              (std::vector{0xFFFF0000u, 0xFF000000u, 0xFF0000FFu, 0u, 0u}));
     Canvas target(20, 20);
     target.fillRect({0, 0, 20, 20}, 0x00FF00);
     target.copyFrom(canvas, {30, 0, 50, 10}, 0, 0);  // only pixels that exist are copied

@@ -174,6 +174,7 @@ TEST(InputActions, MappingsThatCanNeverActAreReportedAndInactive)
     rig.setUp();
     EXPECT_EQ(rig.out.str(), "");
     rig.settings.Keymappings.SelectUp = 0;  // switched off: fine
+    rig.settings.Keymappings.Exit = 254;    // the last key code: fine
     rig.settings.Keymappings.SelectDown = 255;
     rig.settings.Keymappings.StartGame = 9999;
     rig.settings.Keymappings.P2Exit = -4;
