@@ -44,12 +44,14 @@ TEST(LoadPicture, EveryPixelLayoutComesOutUpright)
         EXPECT_LE(channelDistance(at(*p, 1, 5), c[3]), tolerance);
         EXPECT_LE(channelDistance(at(*p, 11, 5), 0xFFFFFFFF), tolerance);
     }
-    Picture alpha{2, 1, {0x80800000, 0x00000000}};  // half-transparent red, clear
+    // Half-transparent red, clear, and a channel whose premultiplying is rounded to the nearest.
+    Picture alpha{3, 1, {0x80800000, 0x00000000, 0xFE7F0000}};
     ASSERT_TRUE(savePictureAs(alpha, folder.path + "/a.png", 32));
     auto loaded = loadPicture(folder.path + "/a.png");
     ASSERT_TRUE(loaded);
     EXPECT_LE(channelDistance(loaded->pixels[0], 0x80800000), 1);  // premultiplied
     EXPECT_EQ(loaded->pixels[1], 0u);
+    EXPECT_EQ(loaded->pixels[2], 0xFE7F0000u);
 }
 
 // Foreign formats under a picture's name, broken and truncated files, sizes past the limit: each

@@ -58,7 +58,8 @@ TEST(ImageBrowserLayout, NonsenseAndExtremeSettingsGiveNoCellsNotACrash)
     const Rect R{0, 30, 1024, 740};
     for (int w : {kMax, kMin, 184})
         for (int h : {kMax, kMin, 244})
-            for (int gap : {kMax, kMin, 20, 1 - 184, -184}) {  // pitches of 1 and 0
+            // Pitches across of 1 and 0, and down of 0.
+            for (int gap : {kMax, kMin, 20, 1 - 184, -184, -244 - 13}) {
                 s.PreviewModeWidth = w;
                 s.PreviewModeHeight = h;
                 s.PreviewModeSpacer = gap;
