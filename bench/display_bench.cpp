@@ -33,9 +33,9 @@ Picture screenshotLike(int seed, bool busy)
 }
 
 struct BenchCatalogue {
-    TempFolder folder{"bench"};
-    std::string snaps = folder.path + "/snap";
-    std::string flyers = folder.path + "/flyers";
+    TempFolder folder;
+    std::string snaps = folder.dir() + "/snap";
+    std::string flyers = folder.dir() + "/flyers";
     GameTable table;
 
     BenchCatalogue(int games, int pictures, bool busy)

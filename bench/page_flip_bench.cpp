@@ -36,7 +36,7 @@ Picture screenshotLike(int seed)
 
 // Enough games with pictures for every page of both runs to be new to its cache.
 struct FlipCatalogue {
-    TempFolder folder{"flips"};
+    TempFolder folder;
     GameTable table;
     explicit FlipCatalogue(int games)
     {
@@ -45,7 +45,7 @@ struct FlipCatalogue {
             std::snprintf(name, sizeof name, "game%04d", i);
             table.games.push_back(makeGame(name, std::string("Benchmark Game ") + name));
             table.filtered.push_back(table.games.back().get());
-            savePictureAs(screenshotLike(i), folder.path + "/" + name + ".png", 24);
+            savePictureAs(screenshotLike(i), folder.dir() + "/" + name + ".png", 24);
         }
     }
 };
@@ -61,7 +61,7 @@ void pageFlips(benchmark::State& state, bool ahead)
 {
     const auto tickPeriod = std::chrono::milliseconds(state.range(0));
     static FlipCatalogue catalogue(27 * (kFlips + 2));
-    LauncherSettings settings = displaySettings(catalogue.folder.path, catalogue.folder.path);
+    LauncherSettings settings = displaySettings(catalogue.folder.dir(), catalogue.folder.dir());
     settings.MenuType = kMenuTypeImageBrowser;
     std::vector<double> flips;
     int decodedOnFlips = 0;

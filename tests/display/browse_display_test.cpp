@@ -151,9 +151,9 @@ TEST_F(BrowseScreen, ImageBrowserRebuildsItsPageOnlyWhenNeeded)
 // outside the view: the bars and the background there are exactly as without pictures.
 TEST_F(BrowseScreen, CornerPicturesStayInsideTheViewWhateverTheirSize)
 {
-    TempFolder none("none");
+    TempFolder none;
     settings.FlyerDir = cat.snaps;  // screenshot and flyer alike
-    LauncherSettings without = displaySettings(none.path, none.path);
+    LauncherSettings without = displaySettings(none.dir(), none.dir());
     BrowseDisplay bare(without, cat.table, position);
     // {picture w, h, orientations tried (the largest in one only: it is slow)}
     const std::tuple<int, int, std::vector<int>> cases[] = {

@@ -3,32 +3,15 @@
 // machine's font fallback.
 #pragma once
 
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "catalogue/game_record.h"
 #include "config/settings.h"
+#include "config/temp_folder.h"
 #include "music/music_status.h"
 #include "platform/image.h"
-
-// In a namespace of its own: the config tests' TempFolder is another class, and two classes of
-// one name linked into one test program would share one destructor.
-namespace display_test {
-struct TempFolder {
-    explicit TempFolder(const std::string& tag)
-    {
-        std::string name = std::filesystem::temp_directory_path() / ("quorvane-" + tag + "-");
-        name += "XXXXXX";
-        if (mkdtemp(name.data())) path = name;
-    }
-    ~TempFolder() { std::filesystem::remove_all(path, ignored); }
-    std::string path;
-    std::error_code ignored;
-};
-}  // namespace display_test
-using display_test::TempFolder;
 
 // Quadrants top-left red, top-right green, bottom-left blue, bottom-right `fourth`: a wrong turn
 // shows.
@@ -94,9 +77,9 @@ inline MusicStatus playingAt(long positionMs)
 // Six games, one clone using its parent's pictures, one without maker or video; pictures of
 // several bit depths.
 struct SmallCatalogue {
-    TempFolder folder{"display"};
-    std::string snaps = folder.path + "/snap";
-    std::string flyers = folder.path + "/flyers";
+    TempFolder folder;
+    std::string snaps = folder.dir() + "/snap";
+    std::string flyers = folder.dir() + "/flyers";
     GameTable table;
 
     SmallCatalogue()

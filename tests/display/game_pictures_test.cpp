@@ -19,7 +19,7 @@ uint32_t at(const Picture& p, int x, int y) { return p.pixels[std::size_t(y) * p
 // Whatever the bit depth, the file's top-left quadrant is the picture's top-left quadrant.
 TEST(LoadPicture, EveryPixelLayoutComesOutUpright)
 {
-    TempFolder folder("image");
+    TempFolder folder;
     const Picture source = quadrantPicture(13, 7);  // odd sizes: padded rows
     // {layout, top-left, top-right, bottom-left, tolerance}; bottom-right is white in each.
     const uint32_t cases[][5] = {
@@ -33,7 +33,7 @@ TEST(LoadPicture, EveryPixelLayoutComesOutUpright)
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c[0]);
-        const std::string path = folder.path + "/p" + std::to_string(c[0]) + ".png";
+        const std::string path = folder.dir() + "/p" + std::to_string(c[0]) + ".png";
         ASSERT_TRUE(savePictureAs(source, path, static_cast<int>(c[0])));
         auto p = loadPicture(path);
         ASSERT_TRUE(p);
@@ -46,8 +46,8 @@ TEST(LoadPicture, EveryPixelLayoutComesOutUpright)
     }
     // Half-transparent red, clear, and a channel whose premultiplying is rounded to the nearest.
     Picture alpha{3, 1, {0x80800000, 0x00000000, 0xFE7F0000}};
-    ASSERT_TRUE(savePictureAs(alpha, folder.path + "/a.png", 32));
-    auto loaded = loadPicture(folder.path + "/a.png");
+    ASSERT_TRUE(savePictureAs(alpha, folder.dir() + "/a.png", 32));
+    auto loaded = loadPicture(folder.dir() + "/a.png");
     ASSERT_TRUE(loaded);
     EXPECT_LE(channelDistance(loaded->pixels[0], 0x80800000), 1);  // premultiplied
     EXPECT_EQ(loaded->pixels[1], 0u);
@@ -59,9 +59,9 @@ TEST(LoadPicture, EveryPixelLayoutComesOutUpright)
 // and named once on standard error however often it is drawn.
 TEST(LoadPicture, ForeignBrokenAndHugeFilesAreRefusedAndNamedOnce)
 {
-    TempFolder folder("bad");
+    TempFolder folder;
     const std::string fixtures = QUORVANE_SOURCE_DIR "/tests/fixtures/pictures/";
-    const std::string dir = folder.path + "/";
+    const std::string dir = folder.dir() + "/";
     std::vector<std::string> files;
     for (const char* name : {"pbm_named.png", "foreign.xbm", "huge.dds", "broken.xpm",
                              "huge_header.png", "truncated.png", "truncated.jpg"})
@@ -116,8 +116,8 @@ TEST(LoadPicture, ForeignBrokenAndHugeFilesAreRefusedAndNamedOnce)
 
 TEST(FindPicture, OwnThenParentThenNothing)
 {
-    TempFolder folder("find");
-    const std::string dir = folder.path;
+    TempFolder folder;
+    const std::string dir = folder.dir();
     savePictureAs(quadrantPicture(4, 4), dir + "/parent.png", 24);
     savePictureAs(quadrantPicture(4, 4), dir + "/owned.png", 24);
     std::filesystem::create_directories(dir + "/afolder.png");
@@ -211,18 +211,18 @@ TEST(PicturePlacement, CornersFitAndResize)
 
 TEST(PictureCache, DecodesOnceStaysBoundedAndSeesReplacedFiles)
 {
-    TempFolder folder("cache");
-    const std::string a = folder.path + "/a.png", b = folder.path + "/b.png";
+    TempFolder folder;
+    const std::string a = folder.dir() + "/a.png", b = folder.dir() + "/b.png";
     savePictureAs(quadrantPicture(100, 100), a, 24);  // 40,000 bytes decoded
     savePictureAs(quadrantPicture(100, 100), b, 24);
-    std::ofstream(folder.path + "/broken.png") << "garbage";
+    std::ofstream(folder.dir() + "/broken.png") << "garbage";
     PictureCache cache(100000);
     auto first = cache.get(a, 0);
     EXPECT_EQ(cache.get(a, 0), first);
     auto turned = cache.get(a, 90);  // the orientation is part of the key
     EXPECT_EQ(turned->pixels[0], turnPicture(*first, 90).pixels[0]);
-    EXPECT_FALSE(cache.get(folder.path + "/broken.png", 0));
-    EXPECT_FALSE(cache.get(folder.path + "/broken.png", 0));  // a failure is remembered
+    EXPECT_FALSE(cache.get(folder.dir() + "/broken.png", 0));
+    EXPECT_FALSE(cache.get(folder.dir() + "/broken.png", 0));  // a failure is remembered
     EXPECT_EQ(cache.decodeCount(), 3);
     cache.get(b, 0);  // over the limit: the oldest goes
     EXPECT_LE(cache.bytesHeld(), 100000u);
@@ -254,9 +254,9 @@ struct ManualJobs final : PictureJobs {
 };
 
 struct BrowserBench {
-    TempFolder folder{"prefetch"};
+    TempFolder folder;
     GameTable table;
-    LauncherSettings settings = displaySettings(folder.path, folder.path);
+    LauncherSettings settings = displaySettings(folder.dir(), folder.dir());
     FontCache fonts;
     const Rect view{0, 0, 660, 660};  // 3 columns, 2 rows, turned or not: pages of 6
 
@@ -269,9 +269,9 @@ struct BrowserBench {
             table.filtered.push_back(table.games.back().get());
             if (i != 7)
                 savePictureAs(quadrantPicture(40 + i, 30, 0xFF000000u + i * 9000),
-                              folder.path + "/" + name + ".png", 24);
+                              folder.dir() + "/" + name + ".png", 24);
         }
-        std::ofstream(folder.path + "/g9.png") << "not a picture";
+        std::ofstream(folder.dir() + "/g9.png") << "not a picture";
     }
     // Draws the page holding `selected` and returns the frame.
     Canvas show(ImageBrowser& browser, PictureCache& cache, BrowsePosition& position, int selected)
@@ -326,7 +326,7 @@ TEST(PicturePrefetch, StaysWithinItsBudgetAndStopsCleanly)
     PicturePrefetcher prefetcher(std::make_shared<ManualJobs>());
     std::vector<CellRequest> cells;
     for (int i = 0; i < 6; ++i)
-        cells.push_back(CellRequest{bench.folder.path + "/g" + std::to_string(i) + ".png", 0,
+        cells.push_back(CellRequest{bench.folder.dir() + "/g" + std::to_string(i) + ".png", 0,
                                     Rect{0, 0, 184, 244}, Rect{0, 0, 2000, 2000}});
     prefetcher.want(cells, small, small.maxBytes() / 2);
     EXPECT_EQ(prefetcher.pendingCount(), 2u);
