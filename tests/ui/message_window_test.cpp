@@ -93,6 +93,25 @@ TEST(MessageBoxLayer, ALayerOfTheWindowClosedByEachOfItsControls)
             EXPECT_EQ(h.drains, 2);  // before (earlier presses) and after (the closing press)
         }
     }
+    // The text keeps the list font for as long as the whole box fits the screen: each line
+    // makes the box one line taller, until it would not fit and a smaller font is taken.
+    std::vector<int> heights;
+    for (int lines = 1; lines <= 14; ++lines) {
+        PopupHarness h(320, 240);
+        h.context.keyActive = [&](int vk) {
+            if (vk == kKeys.Exit) heights.push_back(h.screen.layerStack().layers()[0].rect.height());
+            return vk == kKeys.Exit;
+        };
+        std::string text = "line";
+        for (int i = 1; i < lines; ++i) text += "\nline";
+        showMessageBoxLayer(h.context, text, "Error");
+    }
+    const int line = heights[1] - heights[0];
+    for (size_t i = 1; i < heights.size(); ++i) {
+        const int grown = heights[0] + static_cast<int>(i) * line;
+        if (grown <= 240 - 30) EXPECT_EQ(heights[i], grown) << i + 1 << " lines";
+        else EXPECT_LT(heights[i], grown) << i + 1 << " lines";
+    }
     // Before the window exists the messages go to the system's boxes.
     RecordingMessageBoxes system;
     LauncherMessageBoxes boxes(system);
