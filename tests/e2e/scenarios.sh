@@ -170,8 +170,10 @@ scenario_music() {
     cabinet sox tesseract import
     song() { sox -n -r 22050 -c 1 "$work/$1.ogg" synth "$2" sine "$3" vol 0.1; }
     playlist() { printf "$work/%s.ogg\n" "$@" > "$work/playlist.txt"; }
-    song tune-a 40 440
-    song tune-b 40 660
+    # Ten minutes each: however slowly the machine runs the checks, the first song must not end
+    # before the keys that expect it.
+    song tune-a 600 440
+    song tune-b 600 660
     playlist tune-a tune-b
     sed -i "s|^MusicPlayAtStartup=0|MusicPlayAtStartup=1\nPlaylistFilename=$work/playlist.txt\nStatusBarFontSize=20|" "$ini"
     # A game holds the emulator for $1 seconds; the stand-in records it as it ends.
