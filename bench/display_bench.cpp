@@ -34,8 +34,8 @@ Picture screenshotLike(int seed, bool busy)
 
 struct BenchCatalogue {
     TempFolder folder;
-    std::string snaps = folder.dir() + "/snap";
-    std::string flyers = folder.dir() + "/flyers";
+    std::string snaps = folder.path("snap");
+    std::string flyers = folder.path("flyers");
     GameTable table;
 
     BenchCatalogue(int games, int pictures, bool busy)

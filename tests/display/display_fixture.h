@@ -78,8 +78,8 @@ inline MusicStatus playingAt(long positionMs)
 // several bit depths.
 struct SmallCatalogue {
     TempFolder folder;
-    std::string snaps = folder.dir() + "/snap";
-    std::string flyers = folder.dir() + "/flyers";
+    std::string snaps = folder.path("snap");
+    std::string flyers = folder.path("flyers");
     GameTable table;
 
     SmallCatalogue()

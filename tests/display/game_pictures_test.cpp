@@ -46,8 +46,8 @@ TEST(LoadPicture, EveryPixelLayoutComesOutUpright)
     }
     // Half-transparent red, clear, and a channel whose premultiplying is rounded to the nearest.
     Picture alpha{3, 1, {0x80800000, 0x00000000, 0xFE7F0000}};
-    ASSERT_TRUE(savePictureAs(alpha, folder.dir() + "/a.png", 32));
-    auto loaded = loadPicture(folder.dir() + "/a.png");
+    ASSERT_TRUE(savePictureAs(alpha, folder.path("a.png"), 32));
+    auto loaded = loadPicture(folder.path("a.png"));
     ASSERT_TRUE(loaded);
     EXPECT_LE(channelDistance(loaded->pixels[0], 0x80800000), 1);  // premultiplied
     EXPECT_EQ(loaded->pixels[1], 0u);
@@ -212,17 +212,17 @@ TEST(PicturePlacement, CornersFitAndResize)
 TEST(PictureCache, DecodesOnceStaysBoundedAndSeesReplacedFiles)
 {
     TempFolder folder;
-    const std::string a = folder.dir() + "/a.png", b = folder.dir() + "/b.png";
+    const std::string a = folder.path("a.png"), b = folder.path("b.png");
     savePictureAs(quadrantPicture(100, 100), a, 24);  // 40,000 bytes decoded
     savePictureAs(quadrantPicture(100, 100), b, 24);
-    std::ofstream(folder.dir() + "/broken.png") << "garbage";
+    std::ofstream(folder.path("broken.png")) << "garbage";
     PictureCache cache(100000);
     auto first = cache.get(a, 0);
     EXPECT_EQ(cache.get(a, 0), first);
     auto turned = cache.get(a, 90);  // the orientation is part of the key
     EXPECT_EQ(turned->pixels[0], turnPicture(*first, 90).pixels[0]);
-    EXPECT_FALSE(cache.get(folder.dir() + "/broken.png", 0));
-    EXPECT_FALSE(cache.get(folder.dir() + "/broken.png", 0));  // a failure is remembered
+    EXPECT_FALSE(cache.get(folder.path("broken.png"), 0));
+    EXPECT_FALSE(cache.get(folder.path("broken.png"), 0));  // a failure is remembered
     EXPECT_EQ(cache.decodeCount(), 3);
     cache.get(b, 0);  // over the limit: the oldest goes
     EXPECT_LE(cache.bytesHeld(), 100000u);
@@ -271,7 +271,7 @@ struct BrowserBench {
                 savePictureAs(quadrantPicture(40 + i, 30, 0xFF000000u + i * 9000),
                               folder.dir() + "/" + name + ".png", 24);
         }
-        std::ofstream(folder.dir() + "/g9.png") << "not a picture";
+        std::ofstream(folder.path("g9.png")) << "not a picture";
     }
     // Draws the page holding `selected` and returns the frame.
     Canvas show(ImageBrowser& browser, PictureCache& cache, BrowsePosition& position, int selected)

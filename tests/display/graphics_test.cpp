@@ -173,8 +173,8 @@ TEST(SdlScreen, PresentsLayersAndPumpsEvents)
     screen->presentArea({0, 0, 5, 5});
     screen->frame().fillRect({0, 0, 1, 1}, 0xFFFFFF);  // drawn, not presented
     TempFolder folder;
-    ASSERT_TRUE(screen->saveScreenshot(folder.dir() + "/shot.png"));
-    auto saved = Canvas::loadPng(folder.dir() + "/shot.png");
+    ASSERT_TRUE(screen->saveScreenshot(folder.path("shot.png")));
+    auto saved = Canvas::loadPng(folder.path("shot.png"));
     ASSERT_TRUE(saved);
     EXPECT_EQ((std::vector{saved->pixel(0, 0), saved->pixel(2, 2), saved->pixel(7, 7),
                            saved->pixel(15, 15)}),  // the screen's picture, read back
